@@ -1,0 +1,147 @@
+// The FolderList.dat format: parsing bytes into entries and writing entries to bytes.
+#include "core/list_file.h"
+
+#include <algorithm>
+
+namespace wayleap {
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Length of the character at `pos` for tokenizing: a lead byte pairs with the
+// next byte, except that a line end is never swallowed as a trail byte (no
+// Windows double-byte code page uses CR or LF as a trail byte).
+std::size_t TokenCharLength(std::string_view text, std::size_t pos, const LeadBytes& lead) {
+    if (lead.IsLead(text[pos]) && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) return 2;
+    return 1;
+}
+
+// A flag field is true only when it is exactly "1".
+bool FlagField(std::string_view field) { return field == "1"; }
+
+void ParseDataLine(std::string_view token, const LeadBytes& lead, FolderEntry& entry) {
+    const std::string data = TrimBlanks(token);
+    const std::string_view text(data);
+    std::size_t bar = FindChar(text, '|', lead);
+    if (bar == std::string_view::npos) {
+        entry.path.assign(text);
+        return;
+    }
+    entry.path.assign(text.substr(0, bar));
+    std::size_t start = bar + 1;
+    bar = FindChar(text, '|', lead, start);
+    entry.expand = FlagField(text.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start));
+    if (bar == std::string_view::npos) return;
+    start = bar + 1;
+    bar = FindChar(text, '|', lead, start);
+    entry.sort = FlagField(text.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start));
+}
+
+bool HasChar(std::string_view text, char c, const LeadBytes& lead) {
+    return FindChar(text, c, lead) != std::string_view::npos;
+}
+
+bool HasLineBreakOrNul(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+}
+
+// A path whose last byte is a lead byte without its trail byte: written out,
+// that lead byte would pair with the "|" after it, and the line would read
+// back as a different path with different flags.
+bool EndsInLoneLeadByte(std::string_view text, const LeadBytes& lead) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i, lead)) last = i;
+    return last != std::string_view::npos && last + 1 == text.size() && lead.IsLead(text[last]);
+}
+
+}  // namespace
+
+ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderList& list) {
+    ParseStop stop = ParseStop::Complete;
+    std::string_view text = bytes.substr(0, std::min(bytes.size(), kMaxFileBytes));
+    if (bytes.size() > kMaxFileBytes) stop = ParseStop::SizeLimit;
+
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+        // Zero bytes at the very end (padding) hide nothing; other text after
+        // the first zero byte is never read.
+        if (stop == ParseStop::Complete &&
+            std::any_of(text.begin() + nul, text.end(), [](char c) { return c != '\0'; })) {
+            stop = ParseStop::TextAfterNul;
+        }
+        text = text.substr(0, nul);
+    }
+
+    bool expectName = true;
+    std::string pendingName;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && IsLineEnd(text[pos])) ++pos;
+        if (pos >= text.size()) break;
+        const std::size_t start = pos;
+        while (pos < text.size() && !IsLineEnd(text[pos])) pos += TokenCharLength(text, pos, lead);
+        pos = std::min(pos, text.size());
+        const std::string_view token = text.substr(start, pos - start);
+
+        if (token.size() > (expectName ? kMaxNameLineBytes : kMaxDataLineBytes)) {
+            return ParseStop::LongLine;
+        }
+        if (expectName) {
+            pendingName = TrimBlanks(token);
+            expectName = false;
+            continue;
+        }
+        expectName = true;
+        FolderEntry entry;
+        ParseDataLine(token, lead, entry);
+        if (!pendingName.empty() && !entry.path.empty()) {
+            entry.name = pendingName;
+            list.Append(entry);
+        }
+    }
+    return stop;
+}
+
+EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead) {
+    if (HasLineBreakOrNul(entry.name)) return EntryProblem::BadCharInName;
+    if (TrimBlanks(entry.name).empty()) return EntryProblem::BlankName;
+    if (entry.name.size() > kMaxNameLineBytes) return EntryProblem::NameTooLong;
+    if (HasLineBreakOrNul(entry.path) || HasChar(entry.path, '|', lead) || EndsInLoneLeadByte(entry.path, lead)) {
+        return EntryProblem::BadCharInPath;
+    }
+    if (TrimBlanks(entry.path).empty()) return EntryProblem::EmptyPath;
+    if (entry.path.size() > kMaxPathBytes) return EntryProblem::PathTooLong;
+    return EntryProblem::None;
+}
+
+Serialized SerializeFolderList(const FolderList& list, const LeadBytes& lead) {
+    Serialized out;
+    std::size_t index = 0;
+    std::size_t total = 0;
+    for (const FolderEntry& entry : list) {
+        const EntryProblem problem = CheckStorable(entry, lead);
+        if (problem != EntryProblem::None) {
+            out.status = SerializeStatus::BadEntry;
+            out.badEntry = index;
+            out.problem = problem;
+            return out;
+        }
+        total += entry.name.size() + entry.path.size() + 6;
+        ++index;
+    }
+    if (total > kMaxFileBytes) {
+        out.status = SerializeStatus::TooLarge;
+        return out;
+    }
+    out.bytes.reserve(total);
+    for (const FolderEntry& entry : list) {
+        out.bytes += entry.name;
+        out.bytes += '\n';
+        out.bytes += entry.path;
+        out.bytes += entry.expand ? "|1|" : "|0|";
+        out.bytes += entry.sort ? "1\n" : "0\n";
+    }
+    return out;
+}
+
+}  // namespace wayleap

@@ -1,0 +1,41 @@
+// Helpers for the Wine tests: scratch directories and whole-file reads and writes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace wayleap::test {
+
+// A fresh directory under the temp directory, removed with its content at the end.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }  // ends with a backslash
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);  // empty when the file cannot be read
+bool FileExists(const std::string& path);
+// Names in `dir` (ending with a backslash) matching `pattern`, such as "~WL*.tmp".
+std::vector<std::string> FilesMatching(const std::string& dir, const char* pattern);
+void RemoveTree(const std::string& dir);
+
+// Path of the running test program and its directory (with a trailing backslash).
+std::string OwnPath();
+std::string OwnDir();
+
+// Runs `commandLine` and waits for it; returns its exit code, or -1 when it
+// could not be started or did not finish within `timeoutMs`.
+int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);
+
+}  // namespace wayleap::test

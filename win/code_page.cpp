@@ -1,0 +1,28 @@
+// The lead bytes of the system's ANSI code page.
+#include "win/code_page.h"
+
+#include <windows.h>
+
+namespace wayleap {
+namespace {
+
+LeadBytes ReadLeadBytes() {
+    LeadBytes lead;
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info)) return lead;
+    // LeadByte holds up to five ranges as byte pairs, ended by a zero pair.
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+        lead.AddRange(info.LeadByte[i], info.LeadByte[i + 1]);
+    }
+    return lead;
+}
+
+}  // namespace
+
+const LeadBytes& SystemLeadBytes() {
+    // The ANSI code page cannot change while a process runs.
+    static const LeadBytes lead = ReadLeadBytes();
+    return lead;
+}
+
+}  // namespace wayleap

@@ -1,0 +1,147 @@
+// FolderList.dat on disk: where it is, loading it, and saving it safely.
+#include "win/list_file_io.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "core/ansi_text.h"
+#include "core/list_file.h"
+#include "win/code_page.h"
+#include "win/unique_handle.h"
+
+namespace wayleap {
+namespace {
+
+bool IsMissingFileError(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsSharingError(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+// A temporary file beside `path`, created exclusively. Its name is no longer
+// than "FolderList.dat", so it fits wherever the data file fits.
+unique_file CreateTempBeside(const std::string& path, std::string& tempPath) {
+    const std::size_t slash = FindLastBackslash(path, SystemLeadBytes());
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    DWORD seed = GetCurrentProcessId() * 7919u + GetCurrentThreadId() * 31u + GetTickCount();
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[16];
+        wsprintfA(name, "~WL%07lX.tmp", static_cast<unsigned long>((seed + static_cast<DWORD>(attempt)) & 0xFFFFFFF));
+        tempPath = dir + name;
+        if (tempPath.size() >= MAX_PATH) return unique_file();
+        unique_file file(CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file) return file;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    tempPath.clear();
+    return unique_file();
+}
+
+// Saved when nobody has the data file open (or there is none yet), Busy when
+// another handle is open on it, Failed when it cannot be written at all.
+SaveStatus ProbeForOthers(const std::string& path) {
+    // A file the user marked read-only is not replaced (Windows refuses to
+    // open it for writing; Wine running as root would not).
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return SaveStatus::Failed;
+    unique_file probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (probe) return SaveStatus::Saved;
+    const DWORD error = GetLastError();
+    if (IsMissingFileError(error)) return SaveStatus::Saved;
+    return IsSharingError(error) ? SaveStatus::Busy : SaveStatus::Failed;
+}
+
+}  // namespace
+
+std::string ModuleDataFilePath(HMODULE module, UINT fileNameId) {
+    // A buffer far larger than MAX_PATH, so that an over-long directory is
+    // seen as such instead of being cut to something that looks valid.
+    std::vector<char> moduleName(32768);
+    const DWORD length = GetModuleFileNameA(module, moduleName.data(), static_cast<DWORD>(moduleName.size()));
+    if (length >= moduleName.size()) return {};
+    char fileName[256] = {};
+    if (LoadStringA(module, fileNameId, fileName, sizeof fileName) <= 0) return {};
+    // A failed GetModuleFileNameA leaves the directory empty: the file name
+    // alone is then opened relative to the current directory.
+    return DataFilePathFor(std::string_view(moduleName.data(), length), fileName, SystemLeadBytes(), MAX_PATH);
+}
+
+LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
+    if (path.empty()) return LoadStatus::Unreadable;
+    unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return IsMissingFileError(GetLastError()) ? LoadStatus::Missing : LoadStatus::Unreadable;
+
+    // One byte more than is ever parsed, to learn whether the file is longer.
+    std::string bytes;
+    try {
+        bytes.resize(kMaxFileBytes + 1);
+    } catch (const std::bad_alloc&) {
+        return LoadStatus::Unreadable;
+    }
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+            return LoadStatus::Unreadable;
+        }
+        if (read == 0) break;
+        filled += read;
+    }
+    bytes.resize(filled);
+
+    FolderList loaded;
+    const ParseStop stop = ParseFolderList(bytes, SystemLeadBytes(), loaded);
+    for (const FolderEntry& entry : loaded) list.Append(entry);
+    return stop == ParseStop::Complete ? LoadStatus::Loaded : LoadStatus::Partial;
+}
+
+SaveStatus SaveFolderList(const std::string& path, const FolderList& list) {
+    if (path.empty()) return SaveStatus::Failed;
+    const Serialized content = SerializeFolderList(list, SystemLeadBytes());
+    if (content.status == SerializeStatus::BadEntry) return SaveStatus::InvalidEntry;
+    if (content.status == SerializeStatus::TooLarge) return SaveStatus::TooLarge;
+
+    std::string tempPath;
+    {
+        unique_file temp = CreateTempBeside(path, tempPath);
+        if (!temp) return SaveStatus::Failed;
+        const bool written = WriteAll(temp.get(), content.bytes) && FlushFileBuffers(temp.get());
+        temp.reset();
+        if (!written) {
+            DeleteFileA(tempPath.c_str());
+            return SaveStatus::Failed;
+        }
+    }
+
+    // A reader or writer of the data file makes the save fail rather than
+    // wait: opening it exclusively tells whether anyone has it open.
+    SaveStatus blocked = ProbeForOthers(path);
+    if (blocked == SaveStatus::Saved &&
+        !MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Windows refuses to replace a file that someone opened since the
+        // probe (access denied); other rights were checked by the probe.
+        const DWORD error = GetLastError();
+        blocked = IsSharingError(error) || error == ERROR_ACCESS_DENIED ? SaveStatus::Busy : SaveStatus::Failed;
+    }
+    if (blocked != SaveStatus::Saved) DeleteFileA(tempPath.c_str());
+    return blocked;
+}
+
+}  // namespace wayleap
