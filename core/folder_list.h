@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wayleap {
@@ -27,6 +28,7 @@ public:
 
     void Clear() { entries_.clear(); }
     void Append(const FolderEntry& entry) { entries_.push_back(entry); }
+    void Append(FolderEntry&& entry) { entries_.push_back(std::move(entry)); }
     std::size_t Count() const { return entries_.size(); }
     bool Empty() const { return entries_.empty(); }
     const FolderEntry& At(std::size_t index) const { return entries_.at(index); }

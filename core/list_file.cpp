@@ -2,6 +2,7 @@
 #include "core/list_file.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace wayleap {
 namespace {
@@ -96,7 +97,7 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
         ParseDataLine(token, lead, entry);
         if (!pendingName.empty() && !entry.path.empty()) {
             entry.name = pendingName;
-            list.Append(entry);
+            list.Append(std::move(entry));
         }
     }
     return stop;
@@ -110,6 +111,8 @@ EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead) {
         return EntryProblem::BadCharInPath;
     }
     if (TrimBlanks(entry.path).empty()) return EntryProblem::EmptyPath;
+    // The reader trims the whole data line, so a leading blank would be lost.
+    if (entry.path.front() == ' ' || entry.path.front() == '\t') return EntryProblem::BadCharInPath;
     if (entry.path.size() > kMaxPathBytes) return EntryProblem::PathTooLong;
     return EntryProblem::None;
 }

@@ -42,7 +42,8 @@ enum class EntryProblem {
     BadCharInName,  // CR, LF or NUL
     EmptyPath,      // empty or only blanks before the first "|"
     PathTooLong,    // over kMaxPathBytes
-    BadCharInPath,  // CR, LF, NUL or "|", or a lead byte without its trail byte at the end
+    BadCharInPath,  // CR, LF, NUL or "|", a leading blank, or a lead byte
+                    // without its trail byte at the end
 };
 
 EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead);

@@ -106,9 +106,7 @@ LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
     }
     bytes.resize(filled);
 
-    FolderList loaded;
-    const ParseStop stop = ParseFolderList(bytes, SystemLeadBytes(), loaded);
-    for (const FolderEntry& entry : loaded) list.Append(entry);
+    const ParseStop stop = ParseFolderList(bytes, SystemLeadBytes(), list);
     return stop == ParseStop::Complete ? LoadStatus::Loaded : LoadStatus::Partial;
 }
 
