@@ -1,0 +1,190 @@
+// The context menu as data: layout, texts, command offsets and command paths.
+#include "core/menu_plan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace wayleap {
+
+namespace {
+
+// Longest path a folder command may stand for, and the longest search
+// pattern (plus its terminator) that fits the system's path buffers.
+constexpr std::size_t kMaxCommandPath = 260;
+constexpr std::size_t kMaxPatternBytes = 259;
+
+bool EndsInBackslash(std::string_view path, const LeadBytes& lead) {
+    // A trail byte 0x5C of a double-byte character is not a separator.
+    return !path.empty() && FindLastBackslash(path, lead) == path.size() - 1;
+}
+
+bool KeepFound(const FoundFile& found, bool showHidden) {
+    if ((found.attributes & kAttributeDirectory) == 0) return false;
+    if (!showHidden && (found.attributes & kAttributeHidden) != 0) return false;
+    return found.name != "." && found.name != "..";
+}
+
+// Hands out folder-command offsets from kFirstFolderOffset on, never above
+// the range the shell granted. Counted in 64 bits so that a range reaching
+// the largest unsigned offset cannot wrap around.
+class OffsetAllocator {
+public:
+    explicit OffsetAllocator(unsigned maxOffset) : max_(maxOffset) {}
+
+    bool Fits() const { return next_ <= max_; }
+    // How many consecutive offsets are left from the next one on.
+    std::uint64_t Left() const { return next_ <= max_ ? max_ - next_ + 1 : 0; }
+    unsigned Take() { return static_cast<unsigned>(next_++); }
+
+private:
+    std::uint64_t next_ = kFirstFolderOffset;
+    std::uint64_t max_;
+};
+
+// The popup of an expanded entry. Appends its command paths and takes its
+// offsets; an entry whose folder cannot be listed (or whose "<This Folder>"
+// has no offset left) gets an empty popup that uses neither.
+SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, OffsetAllocator& offsets,
+                         std::vector<std::string>& commandPaths) {
+    SubfolderPopup popup;
+    if (!offsets.Fits() || !inputs.listDirectory) return popup;
+
+    std::string pattern = entry.path;
+    pattern += EndsInBackslash(entry.path, inputs.lead) ? "*" : "\\*";
+    // A pattern this long would be cut by FindFirstFileA: treat the folder
+    // as one that cannot be listed rather than search a different one.
+    if (pattern.size() > kMaxPatternBytes) return popup;
+    const std::string prefix = pattern.substr(0, pattern.size() - 1);
+
+    const std::optional<std::vector<FoundFile>> found = inputs.listDirectory(pattern);
+    if (!found) return popup;
+
+    for (const FoundFile& f : *found) {
+        if (!KeepFound(f, inputs.showHidden)) continue;
+        // A sub-folder whose path does not fit could not be navigated to.
+        if (prefix.size() + f.name.size() > kMaxCommandPath) continue;
+        popup.names.push_back(f.name);
+    }
+    if (entry.sort) SortNamesByteWise(popup.names);
+
+    // "<This Folder>" takes the first offset, the names those after it, as
+    // far as the range goes.
+    const std::uint64_t namesThatFit = offsets.Left() - 1;
+    if (popup.names.size() > namesThatFit) popup.names.resize(static_cast<std::size_t>(namesThatFit));
+
+    popup.listed = true;
+    popup.firstOffset = offsets.Take();
+    commandPaths.push_back(prefix);
+    for (const std::string& name : popup.names) {
+        offsets.Take();
+        commandPaths.push_back(prefix + name);
+    }
+    return popup;
+}
+
+MenuItemPlan Separator() {
+    MenuItemPlan item;
+    item.kind = MenuItemPlan::Kind::Separator;
+    return item;
+}
+
+MenuItemPlan FixedCommand(const std::string& text, unsigned offset, MenuBitmap bitmap, bool grayed) {
+    MenuItemPlan item;
+    item.kind = MenuItemPlan::Kind::Command;
+    item.text = text;
+    item.offset = offset;
+    item.bitmap = bitmap;
+    item.grayed = grayed;
+    return item;
+}
+
+}  // namespace
+
+MenuPlan PlanMenu(const MenuInputs& inputs) {
+    MenuPlan plan;
+    if (!inputs.maxOffset) return plan;
+    const unsigned maxOffset = *inputs.maxOffset;
+    static const FolderList kNoFolders;
+    const FolderList& folders = inputs.folders ? *inputs.folders : kNoFolders;
+
+    // Checked against the whole list, also entries left out for lack of ids:
+    // the folder is listed whether or not this menu can show it.
+    bool alreadyListed = false;
+    if (inputs.lastSelection) {
+        for (const FolderEntry& entry : folders) {
+            if (entry.path == *inputs.lastSelection) {
+                alreadyListed = true;
+                break;
+            }
+        }
+    }
+
+    std::vector<MenuItemPlan> entryItems;
+    OffsetAllocator offsets(maxOffset);
+    std::size_t index = 0;
+    for (const FolderEntry& entry : folders) {
+        // Offsets only grow: the first entry that does not fit ends the list.
+        if (!offsets.Fits()) break;
+        MenuItemPlan item;
+        item.kind = entry.expand ? MenuItemPlan::Kind::Subfolders : MenuItemPlan::Kind::Command;
+        item.text = EntryItemText(index, entry.name, inputs.lead);
+        item.offset = offsets.Take();
+        item.bitmap = MenuBitmap::Folder;
+        plan.commandPaths.push_back(entry.path);
+        if (entry.expand) item.subfolders = PlanPopup(entry, inputs, offsets, plan.commandPaths);
+        entryItems.push_back(std::move(item));
+        ++index;
+    }
+
+    std::vector<MenuItemPlan> fixed;
+    if (kOffsetAdd <= maxOffset) {
+        fixed.push_back(FixedCommand(inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
+                                     !inputs.lastSelection || alreadyListed));
+    }
+    if (kOffsetConfigure <= maxOffset) {
+        fixed.push_back(FixedCommand(inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
+    }
+
+    const bool anyItem = !entryItems.empty() || !fixed.empty();
+    if (!inputs.useSubMenu && anyItem) plan.items.push_back(Separator());
+    for (MenuItemPlan& item : entryItems) plan.items.push_back(std::move(item));
+    if (!entryItems.empty() && !fixed.empty()) plan.items.push_back(Separator());
+    for (MenuItemPlan& item : fixed) plan.items.push_back(std::move(item));
+
+    // The parent's own offset 0 always fits a non-empty range.
+    if (inputs.useSubMenu && !plan.items.empty()) {
+        plan.hasParent = true;
+        plan.parentText = inputs.texts.parent;
+    }
+
+    // Offsets 0 to 7 are claimed even where unused, so that the folder
+    // commands keep their place; never more than the range holds.
+    const std::uint64_t wanted = std::uint64_t{kFirstFolderOffset} + plan.commandPaths.size();
+    plan.claimed = static_cast<unsigned>(std::min<std::uint64_t>(wanted, std::uint64_t{maxOffset} + 1));
+    return plan;
+}
+
+void SortNamesByteWise(std::vector<std::string>& names) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::size_t common = std::min(a.size(), b.size());
+        const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);  // unsigned bytes
+        return order != 0 ? order < 0 : a.size() < b.size();
+    });
+}
+
+std::string EntryItemText(std::size_t index, const std::string& name, const LeadBytes& lead,
+                          std::size_t maxBytes) {
+    std::string text;
+    if (index < 10) {
+        text = "[&";
+        text += static_cast<char>('0' + index);
+        text += "] ";
+    }
+    text += name;
+    // The prefix is ASCII, so a boundary found over the whole text is one of the name's.
+    text.resize(CutAtCharBoundary(text, maxBytes, lead).size());
+    return text;
+}
+
+}  // namespace wayleap

@@ -1,0 +1,119 @@
+// The context menu as data: which items the handler inserts, in which order,
+// with which texts, command offsets, states and pictures, and which folder
+// path each folder command stands for. The Windows side turns the plan into
+// real menus; everything decided here is testable without Windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ansi_text.h"
+#include "core/folder_list.h"
+
+namespace wayleap {
+
+// Command offsets (menu id minus the shell's first id).
+inline constexpr unsigned kOffsetParent = 0;     // the cascading "Wayleap" item (sub-menu style)
+inline constexpr unsigned kOffsetAdd = 1;        // "Add to Wayleap..."
+inline constexpr unsigned kOffsetConfigure = 2;  // "Configure Wayleap..."
+inline constexpr unsigned kFirstFolderOffset = 8;
+
+// Pictures beside items (shown as both check-mark images).
+enum class MenuBitmap { None, Folder, Configure, Add };
+
+// File attributes the sub-folder filter looks at (same values as Windows).
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+
+// One result of a directory search, as FindFirstFileA/FindNextFileA report it.
+struct FoundFile {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+
+// Lists a directory for a search pattern such as "C:\Data\*"; nullopt when the
+// search cannot start (the folder is missing or unreadable).
+using DirectoryLister = std::function<std::optional<std::vector<FoundFile>>(const std::string& pattern)>;
+
+// The popup of an expanded entry: "<This Folder>" at offset firstOffset, then
+// one item per name at firstOffset + 1 + i.
+struct SubfolderPopup {
+    bool listed = false;        // false: the folder could not be listed; the popup stays empty
+    unsigned firstOffset = 0;   // offset of "<This Folder>" (valid when listed)
+    std::vector<std::string> names;  // bare sub-folder names, in menu order
+};
+
+struct MenuItemPlan {
+    enum class Kind { Separator, Command, Subfolders };
+    Kind kind = Kind::Command;
+    std::string text;
+    unsigned offset = 0;
+    bool grayed = false;
+    MenuBitmap bitmap = MenuBitmap::None;
+    SubfolderPopup subfolders;  // Kind::Subfolders only
+};
+
+struct MenuPlan {
+    // Direct style: the items inserted into the shell's menu from indexMenu on.
+    // Sub-menu style: the content of the popup under the parent item.
+    std::vector<MenuItemPlan> items;
+    bool hasParent = false;  // sub-menu style with at least one item in the popup
+    std::string parentText;  // the parent's text (offset 0, bitmap Configure)
+    // Path of each folder command: element k is offset kFirstFolderOffset + k.
+    std::vector<std::string> commandPaths;
+    // What QueryContextMenu reports: the number of ids claimed from idCmdFirst.
+    unsigned claimed = 0;
+};
+
+struct MenuTexts {
+    std::string parent = "Wayleap";
+    std::string add = "Add to Wayleap...";
+    std::string configure = "Configure Wayleap...";
+    std::string thisFolder = "<This Folder>";
+};
+
+struct MenuInputs {
+    const FolderList* folders = nullptr;
+    bool useSubMenu = true;
+    // The last selected folder, or nullopt when nothing usable is selected.
+    std::optional<std::string> lastSelection;
+    // The largest offset the shell's id range allows (idCmdLast - idCmdFirst);
+    // nothing is planned above it. nullopt: the range is empty.
+    std::optional<unsigned> maxOffset;
+    bool showHidden = false;  // the shell shows hidden files
+    MenuTexts texts;
+    LeadBytes lead;
+    DirectoryLister listDirectory;  // called once per expanded entry that fits
+};
+
+// Lays out the whole menu.
+//  - Entries in list order get offsets from 8 on; the first ten texts carry
+//    "[&0] " to "[&9] "; a text is cut to 263 bytes at a character boundary.
+//  - An expanded entry lists its folder now: the pattern is the path plus "*"
+//    when it ends in a (real) backslash, else plus "\*"; kept are directories
+//    other than "." and "..", hidden ones only with showHidden, and only those
+//    whose full path fits in 260 bytes; names are sorted byte-wise when the
+//    entry's sort is set. Command paths: the entry's path for its own item,
+//    the directory prefix for "<This Folder>", prefix + name for each sub-folder.
+//  - Then a separator (only after at least one entry), "Add to Wayleap..."
+//    (grayed when there is no selection or the last selection equals an
+//    entry's path byte for byte) and "Configure Wayleap...". Direct style
+//    starts with a separator; sub-menu style puts everything under the parent.
+//  - Ids never exceed maxOffset: what does not fit is left out (the fixed
+//    commands have the lowest offsets, so they are the last to go), and
+//    claimed never exceeds maxOffset + 1.
+MenuPlan PlanMenu(const MenuInputs& inputs);
+
+// Sorts sub-folder names as the menu shows them with "sort": unsigned bytes
+// left to right, a prefix first (so capitals before small letters).
+void SortNamesByteWise(std::vector<std::string>& names);
+
+// The text of a top-level folder item: "[&i] " + name for i < 10, else the
+// name; cut at a character boundary to at most maxBytes bytes.
+std::string EntryItemText(std::size_t index, const std::string& name, const LeadBytes& lead,
+                          std::size_t maxBytes = 263);
+
+}  // namespace wayleap

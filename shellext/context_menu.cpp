@@ -1,0 +1,201 @@
+// SkipdoorCMH: putting the planned items into the shell's menu, and refilling
+// sub-folder popups when they are about to open.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/menu_plan.h"
+#include "core/window_class.h"
+#include "shellext/com_util.h"
+#include "shellext/handler.h"
+#include "shellext/module.h"
+#include "shellext/resource_ids.h"
+#include "win/code_page.h"
+#include "win/unique_handle.h"
+
+namespace wayleap::shellext {
+namespace {
+
+// The size of MENUITEMINFOA without hbmpItem: the fields used here, accepted
+// by every version of Windows.
+constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, cch) + sizeof(UINT);
+constexpr UINT kAppend = 0xFFFFFFFF;
+
+std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    unique_find find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find) return std::nullopt;
+    std::vector<FoundFile> found;
+    do {
+        found.push_back({data.cFileName, data.dwFileAttributes});
+    } while (FindNextFileA(find.get(), &data));
+    return found;
+}
+
+bool ForegroundIsOfficeDialog() {
+    HWND foreground = GetForegroundWindow();
+    char className[256] = {};
+    if (!foreground || GetClassNameA(foreground, className, sizeof className) == 0) return false;
+    return IsOfficeDialogClass(className);
+}
+
+MENUITEMINFOA ItemInfo() {
+    MENUITEMINFOA mii = {};
+    mii.cbSize = kMenuItemInfoSize;
+    return mii;
+}
+
+bool InsertSeparator(HMENU menu, UINT position) {
+    MENUITEMINFOA mii = ItemInfo();
+    mii.fMask = MIIM_TYPE;
+    mii.fType = MFT_SEPARATOR;
+    return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
+}
+
+bool InsertCommand(HMENU menu, UINT position, const std::string& text, UINT id, bool grayed, HBITMAP bitmap,
+                   HMENU subMenu = nullptr, ULONG_PTR itemData = 0, bool withData = false) {
+    MENUITEMINFOA mii = ItemInfo();
+    mii.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
+    if (subMenu) mii.fMask |= MIIM_SUBMENU;
+    if (withData) mii.fMask |= MIIM_DATA;
+    mii.fType = MFT_STRING;
+    mii.fState = grayed ? MFS_GRAYED : 0;
+    mii.wID = id;
+    mii.hSubMenu = subMenu;
+    mii.hbmpChecked = bitmap;
+    mii.hbmpUnchecked = bitmap;
+    mii.dwItemData = itemData;
+    std::string buffer = text;
+    mii.dwTypeData = &buffer[0];
+    mii.cch = static_cast<UINT>(buffer.size());
+    return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
+}
+
+// Appends the sub-folder items of a record to `menu` (which may be a copy
+// of the record's popup). Reports E_UNEXPECTED when an item could not be added.
+HRESULT FillPopup(HMENU menu, const SubMenuRecord& record) {
+    HRESULT hr = S_OK;
+    for (std::size_t i = 0; i < record.names.size(); ++i) {
+        const UINT id = record.firstId + 1 + static_cast<UINT>(i);
+        if (!InsertCommand(menu, kAppend, record.names[i], id, false, record.bitmap, nullptr,
+                           reinterpret_cast<ULONG_PTR>(record.popup), true)) {
+            hr = E_UNEXPECTED;
+        }
+    }
+    return hr;
+}
+
+}  // namespace
+
+STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
+    return Guarded([&]() -> HRESULT {
+        if (!Active() || (flags & CMF_DEFAULTONLY)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        const bool office = ForegroundIsOfficeDialog();
+
+        SHELLFLAGSTATE shellFlags = {};
+        SHGetSettings(&shellFlags, SSF_SHOWALLOBJECTS);
+        showHidden_ = shellFlags.fShowAllObjects ? ~0 : 0;
+
+        MenuInputs inputs;
+        inputs.folders = &folderList_;
+        inputs.useSubMenu = useSubMenu_;
+        if (!selection_.empty()) inputs.lastSelection = selection_.back();
+        if (idCmdLast >= idCmdFirst) inputs.maxOffset = idCmdLast - idCmdFirst;
+        inputs.showHidden = showHidden_ != 0;
+        inputs.texts.parent = LoadModuleString(IDS_MENU_PARENT);
+        inputs.texts.add = LoadModuleString(IDS_MENU_ADD);
+        inputs.texts.configure = LoadModuleString(IDS_MENU_CONFIGURE);
+        inputs.texts.thisFolder = LoadModuleString(IDS_THIS_FOLDER);
+        inputs.lead = SystemLeadBytes();
+        inputs.listDirectory = ListDirectory;
+        const MenuPlan plan = PlanMenu(inputs);
+
+        bitmaps_.Load();
+        auto bitmapFor = [this](MenuBitmap which) -> HBITMAP {
+            switch (which) {
+            case MenuBitmap::Folder: return bitmaps_.folder;
+            case MenuBitmap::Configure: return bitmaps_.configure;
+            case MenuBitmap::Add: return bitmaps_.add;
+            default: return nullptr;
+            }
+        };
+
+        commandPaths_.insert(commandPaths_.end(), plan.commandPaths.begin(), plan.commandPaths.end());
+
+        // Direct style inserts into the shell's menu from indexMenu on (-1
+        // appends); sub-menu style fills one popup under the parent item.
+        HMENU target = menu;
+        UINT position = indexMenu;
+        if (useSubMenu_) {
+            if (!plan.hasParent) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.claimed & 0xFFFF);
+            target = CreatePopupMenu();
+            position = 0;
+        }
+        auto advance = [&position] {
+            if (position != kAppend) ++position;
+        };
+
+        for (const MenuItemPlan& item : plan.items) {
+            switch (item.kind) {
+            case MenuItemPlan::Kind::Separator: InsertSeparator(target, position); break;
+            case MenuItemPlan::Kind::Command:
+                InsertCommand(target, position, item.text, idCmdFirst + item.offset, item.grayed,
+                              bitmapFor(item.bitmap));
+                break;
+            case MenuItemPlan::Kind::Subfolders: {
+                HMENU popup = CreatePopupMenu();
+                const SubfolderPopup& sub = item.subfolders;
+                if (popup && sub.listed) {
+                    SubMenuRecord record{popup, idCmdFirst + sub.firstOffset, bitmaps_.folder, sub.names};
+                    InsertCommand(popup, 0, inputs.texts.thisFolder, record.firstId, false, record.bitmap, nullptr,
+                                  reinterpret_cast<ULONG_PTR>(popup), true);
+                    // Office-style dialogs get the sub-folders when the popup opens.
+                    if (!office) FillPopup(popup, record);
+                    subMenus_[reinterpret_cast<UINT_PTR>(popup)] = std::move(record);
+                }
+                if (!InsertCommand(target, position, item.text, idCmdFirst + item.offset, item.grayed,
+                                   bitmapFor(item.bitmap), popup) &&
+                    popup) {
+                    subMenus_.erase(reinterpret_cast<UINT_PTR>(popup));
+                    DestroyMenu(popup);  // not taken by the menu, so still ours
+                }
+                break;
+            }
+            }
+            advance();  // a failed insertion leaves its item out, not its place
+        }
+
+        if (useSubMenu_ &&
+            !InsertCommand(menu, indexMenu, plan.parentText, idCmdFirst + kOffsetParent, false, bitmaps_.configure,
+                           target)) {
+            DestroyMenu(target);  // the shell's menu did not take it, so it is still ours
+        }
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.claimed & 0xFFFF);
+    });
+}
+
+// Refills a sub-folder popup from its record: the popup itself, or a menu
+// whose first item ("<This Folder>") carries the record's popup as item data.
+HRESULT Handler::RefreshPopup(HMENU popup) {
+    auto found = subMenus_.find(reinterpret_cast<UINT_PTR>(popup));
+    if (found == subMenus_.end()) {
+        MENUITEMINFOA mii = ItemInfo();
+        mii.fMask = MIIM_DATA;
+        if (!GetMenuItemInfoA(popup, 0, TRUE, &mii)) return E_UNEXPECTED;
+        found = subMenus_.find(static_cast<UINT_PTR>(mii.dwItemData));
+        if (found == subMenus_.end()) return S_FALSE;  // not one of ours
+    }
+    HRESULT hr = S_OK;
+    for (int i = GetMenuItemCount(popup) - 1; i >= 1; --i) {
+        if (!DeleteMenu(popup, static_cast<UINT>(i), MF_BYPOSITION)) hr = E_UNEXPECTED;
+    }
+    const HRESULT filled = FillPopup(popup, found->second);
+    return FAILED(hr) ? hr : filled;
+}
+
+}  // namespace wayleap::shellext

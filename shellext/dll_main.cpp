@@ -1,0 +1,51 @@
+// Entry point and exports of SkipdoorCM.dll, the in-process server of the
+// context-menu handler SkipdoorCMH.
+#include <windows.h>
+#include <objbase.h>
+
+#include "shellext/class_factory.h"
+#include "shellext/com_util.h"
+#include "shellext/module.h"
+#include "shellext/registration.h"
+#include "skipdoorcm.h"
+
+using namespace wayleap::shellext;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        InitClassFactoryLock();
+        DisableThreadLibraryCalls(instance);
+        try {
+            Module::Attach(instance);
+        } catch (...) {
+            // Out of memory while loading: the paths stay empty, and every
+            // later open of the data file fails cleanly.
+        }
+    } else if (reason == DLL_PROCESS_DETACH) {
+        ReleaseCachedClassFactory();
+        DeleteClassFactoryLock();
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return Module::LockCount() == 0 ? S_OK : S_FALSE; }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
+    return Guarded([&] {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (!IsEqualCLSID(clsid, CLSID_SkipdoorCMH)) return CLASS_E_CLASSNOTAVAILABLE;
+        return GetHandlerClassObject(riid, ppv);
+    });
+}
+
+STDAPI DllRegisterServer() {
+    return Guarded([] { return RegisterServer(); });
+}
+
+STDAPI DllUnregisterServer() {
+    return Guarded([] {
+        UnregisterServer();
+        return S_OK;
+    });
+}

@@ -1,0 +1,208 @@
+// SkipdoorCMH: creation, interfaces, Initialize, help texts and verbs.
+#include "shellext/handler.h"
+
+#include <shellapi.h>
+
+#include <limits>
+#include <new>
+#include <string>
+
+#include "core/ansi_text.h"
+#include "core/command_string.h"
+#include "shellext/com_util.h"
+#include "shellext/module.h"
+#include "shellext/resource_ids.h"
+#include "win/code_page.h"
+#include "win/settings.h"
+
+namespace wayleap::shellext {
+
+HRESULT CreateHandler(REFIID riid, void** ppv) {
+    Handler* handler = new (std::nothrow) Handler();
+    if (!handler) return E_OUTOFMEMORY;
+    handler->AddRef();
+    const HRESULT hr = handler->QueryInterface(riid, ppv);
+    handler->Release();  // destroys the object again when the interface was refused
+    return hr;
+}
+
+MenuBitmaps::~MenuBitmaps() {
+    for (HBITMAP bitmap : {folder, configure, add}) {
+        if (bitmap) DeleteObject(bitmap);
+    }
+}
+
+void MenuBitmaps::Load() {
+    if (!folder) folder = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_FOLDER));
+    if (!configure) configure = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_CONFIGURE));
+    if (!add) add = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_ADD));
+}
+
+Handler::Handler() : instanceNumber_(Module::HandlerCreated()) { Module::Lock(); }
+
+Handler::~Handler() {
+    Module::HandlerDestroyed();
+    Module::Unlock();
+}
+
+// IUnknown
+
+STDMETHODIMP Handler::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    // Searched in this order; IUnknown and ISkipdoorCMH give the identity.
+    if (IsEqualIID(riid, IID_ISkipdoorCMH)) {
+        *ppv = static_cast<ISkipdoorCMH*>(this);
+    } else if (IsEqualIID(riid, IID_IShellExtInit)) {
+        *ppv = static_cast<IShellExtInit*>(this);
+    } else if (IsEqualIID(riid, IID_IContextMenu) || IsEqualIID(riid, IID_IContextMenu2) ||
+               IsEqualIID(riid, IID_IContextMenu3)) {
+        *ppv = static_cast<IContextMenu3*>(this);
+    } else if (IsEqualIID(riid, IID_IUnknown)) {
+        *ppv = static_cast<ISkipdoorCMH*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) Handler::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+STDMETHODIMP_(ULONG) Handler::Release() {
+    const LONG count = InterlockedDecrement(&refs_);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+// IShellExtInit
+
+STDMETHODIMP Handler::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject, HKEY /*progId*/) {
+    return Guarded([&] {
+        if (!Active() || initialised_) return S_OK;
+        initialised_ = true;
+        useSubMenu_ = ReadSettings().submenu;
+        loadStatus_ = LoadFolderList(Module::DataFilePath(), folderList_);
+        GatherSelection(pidlFolder, dataObject);
+        commandPaths_.clear();
+        subMenus_.clear();
+        return S_OK;
+    });
+}
+
+// The folder whose background was clicked, or the selected items that are
+// directories, in the data object's order.
+void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject) {
+    if (pidlFolder && !dataObject) {
+        char path[MAX_PATH + 1] = {};
+        if (SHGetPathFromIDListA(pidlFolder, path)) selection_.emplace_back(path);
+        return;
+    }
+    if (pidlFolder || !dataObject) return;
+
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(dataObject->GetData(&format, &medium))) return;
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    for (UINT i = 0;; ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0) break;
+        // A name that does not fit MAX_PATH would come back cut short and
+        // name another folder; it is skipped like a file.
+        if (length > MAX_PATH) continue;
+        char path[MAX_PATH + 1] = {};
+        DragQueryFileA(drop, i, path, MAX_PATH + 1);
+        const DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            selection_.emplace_back(path);
+        }
+    }
+    ReleaseStgMedium(&medium);
+}
+
+// IContextMenu
+
+STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+    return Guarded([&] {
+        if (!Active()) return S_OK;
+        if (!info || !info->hwnd) return E_INVALIDARG;
+        if (HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
+        return E_NOTIMPL;
+    });
+}
+
+STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserved*/, CHAR* name, UINT cchMax) {
+    return Guarded([&] {
+        if (!Active()) return S_OK;
+        const bool wideBuffer = (type & GCS_UNICODE) != 0;
+        const bool writable = name && cchMax > 0;
+        if (writable) {
+            if (wideBuffer) {
+                reinterpret_cast<wchar_t*>(name)[0] = L'\0';
+            } else {
+                name[0] = '\0';
+            }
+        }
+        const unsigned offset =
+            idCmd > std::numeric_limits<unsigned>::max() ? std::numeric_limits<unsigned>::max()
+                                                          : static_cast<unsigned>(idCmd);
+        const CommandStringReply reply = ReplyFor(offset, type, commandPaths_.size());
+        if (reply.what == CommandStringReply::What::Invalid) return E_INVALIDARG;
+        if (reply.what == CommandStringReply::What::Empty || !writable) return S_OK;
+
+        // Every reply is cut to cchMax - 1 characters, never inside a character.
+        if (reply.wide) {
+            std::wstring text;
+            switch (reply.what) {
+            case CommandStringReply::What::String: text = LoadModuleStringW(reply.stringId); break;
+            case CommandStringReply::What::IndexedVerb:
+                text = LoadModuleStringW(kStrListVerb) + std::to_wstring(reply.index);
+                break;
+            default: {
+                const std::string& path = commandPaths_[reply.index];
+                if (!path.empty()) {
+                    const int length =
+                        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+                    text.resize(static_cast<std::size_t>(length));
+                    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &text[0], length);
+                }
+                break;
+            }
+            }
+            const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
+            const std::u16string_view cut = CutUtf16(units, cchMax - 1);
+            wchar_t* out = reinterpret_cast<wchar_t*>(name);
+            std::copy(cut.begin(), cut.end(), out);
+            out[cut.size()] = L'\0';
+        } else {
+            std::string text;
+            switch (reply.what) {
+            case CommandStringReply::What::String: text = LoadModuleString(reply.stringId); break;
+            case CommandStringReply::What::IndexedVerb:
+                text = LoadModuleString(kStrListVerb) + std::to_string(reply.index);
+                break;
+            default: text = commandPaths_[reply.index]; break;
+            }
+            const std::string_view cut = CutAtCharBoundary(text, cchMax - 1, SystemLeadBytes());
+            std::copy(cut.begin(), cut.end(), name);
+            name[cut.size()] = '\0';
+        }
+        return S_OK;
+    });
+}
+
+// IContextMenu2: hosts that only know this interface deliver WM_INITMENUPOPUP
+// here; sub-folder popups are refilled the same way as through HandleMenuMsg2.
+STDMETHODIMP Handler::HandleMenuMsg(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return HandleMenuMsg2(msg, wParam, lParam, nullptr);
+}
+
+// IContextMenu3
+STDMETHODIMP Handler::HandleMenuMsg2(UINT msg, WPARAM wParam, LPARAM /*lParam*/, LRESULT* /*result*/) {
+    return Guarded([&] {
+        if (Active() && msg == WM_INITMENUPOPUP) RefreshPopup(reinterpret_cast<HMENU>(wParam));
+        return S_OK;
+    });
+}
+
+}  // namespace wayleap::shellext

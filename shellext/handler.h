@@ -1,0 +1,97 @@
+// SkipdoorCMH: the handler object the shell makes for each context menu on a
+// folder or a folder background. It records the selection, loads the settings
+// and the folder list, builds the menu items, answers help-text and verb
+// requests, and refills sub-folder popups while the menu is open.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/folder_list.h"
+#include "skipdoorcm.h"
+#include "win/list_file_io.h"
+
+namespace wayleap::shellext {
+
+// Makes a handler object and returns the interface asked for (the factory's
+// CreateInstance without an outer object).
+HRESULT CreateHandler(REFIID riid, void** ppv);
+
+// A sub-folder popup that could be listed: what it needs to be refilled.
+struct SubMenuRecord {
+    HMENU popup = nullptr;
+    UINT firstId = 0;  // id of "<This Folder>"; the sub-folders follow it
+    HBITMAP bitmap = nullptr;
+    std::vector<std::string> names;
+};
+
+// Bitmaps the handler hands to the menu as check-mark images. The handler
+// owns them and deletes them when it is destroyed, after the shell is done
+// with the menu; otherwise every menu would leak three GDI objects.
+class MenuBitmaps {
+public:
+    MenuBitmaps() = default;
+    ~MenuBitmaps();
+    MenuBitmaps(const MenuBitmaps&) = delete;
+    MenuBitmaps& operator=(const MenuBitmaps&) = delete;
+    void Load();  // once per handler
+    HBITMAP folder = nullptr;
+    HBITMAP configure = nullptr;
+    HBITMAP add = nullptr;
+};
+
+class Handler final : public ISkipdoorCMH, public IShellExtInit, public IContextMenu3 {
+public:
+    Handler();
+    ~Handler();
+    Handler(const Handler&) = delete;
+    Handler& operator=(const Handler&) = delete;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IShellExtInit
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject, HKEY progId) override;
+
+    // IContextMenu
+    STDMETHODIMP QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) override;
+    STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+    STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT type, UINT* reserved, CHAR* name, UINT cchMax) override;
+
+    // IContextMenu2
+    STDMETHODIMP HandleMenuMsg(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // IContextMenu3
+    STDMETHODIMP HandleMenuMsg2(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // For the add-folder dialog: what Initialize found.
+    const std::vector<std::string>& Selection() const { return selection_; }
+    FolderList& Folders() { return folderList_; }
+    LoadStatus FolderListStatus() const { return loadStatus_; }
+
+private:
+    bool Active() const { return instanceNumber_ == 1; }
+    void GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject);
+    HRESULT RefreshPopup(HMENU popup);
+
+    LONG refs_ = 0;
+    UINT timerDelay_ = 1;  // elapse of the file-dialog restore timer, in ms
+    LONG instanceNumber_ = 0;
+    bool initialised_ = false;
+    std::vector<std::string> selection_;
+    std::vector<std::string> commandPaths_;  // element k: command offset 8 + k
+    std::map<UINT_PTR, SubMenuRecord> subMenus_;  // by popup handle
+    FolderList folderList_;
+    LoadStatus loadStatus_ = LoadStatus::Missing;
+    bool useSubMenu_ = true;
+    BOOL showHidden_ = FALSE;
+    MenuBitmaps bitmaps_;
+};
+
+}  // namespace wayleap::shellext

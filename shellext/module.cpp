@@ -1,0 +1,80 @@
+// Process-wide state of SkipdoorCM.dll.
+#include "shellext/module.h"
+
+#include "core/ansi_text.h"
+#include "shellext/resource_ids.h"
+#include "win/code_page.h"
+#include "win/list_file_io.h"
+
+namespace wayleap::shellext {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+LONG g_lockCount = 0;
+LONG g_liveHandlers = 0;
+std::string* g_directory = nullptr;
+std::string* g_dataFilePath = nullptr;
+std::string* g_programPath = nullptr;
+
+constexpr std::size_t kProgramPathChars = 264;
+
+const std::string& EmptyString() {
+    static const std::string empty;
+    return empty;
+}
+
+}  // namespace
+
+void Module::Attach(HINSTANCE instance) {
+    g_instance = instance;
+    // Strings live for the whole process; they are never freed, so nothing
+    // depends on the order of static destruction at unload.
+    g_dataFilePath = new std::string(ModuleDataFilePath(instance, IDS_DATA_FILE));
+    std::string directory;
+    char name[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(instance, name, MAX_PATH + 1);
+    if (length > 0 && length <= MAX_PATH) {
+        const std::size_t slash = FindLastBackslash(std::string_view(name, length), SystemLeadBytes());
+        if (slash != std::string_view::npos) directory.assign(name, slash + 1);
+    }
+    g_directory = new std::string(directory);
+    std::string program = directory + "Wayleap.exe";
+    if (directory.empty() || program.size() + 1 > kProgramPathChars) program.clear();
+    g_programPath = new std::string(program);
+}
+
+HINSTANCE Module::Instance() { return g_instance; }
+const std::string& Module::Directory() { return g_directory ? *g_directory : EmptyString(); }
+const std::string& Module::DataFilePath() { return g_dataFilePath ? *g_dataFilePath : EmptyString(); }
+const std::string& Module::ProgramPath() { return g_programPath ? *g_programPath : EmptyString(); }
+
+void Module::Lock() { InterlockedIncrement(&g_lockCount); }
+void Module::Unlock() { InterlockedDecrement(&g_lockCount); }
+LONG Module::LockCount() { return InterlockedCompareExchange(&g_lockCount, 0, 0); }
+
+LONG Module::HandlerCreated() {
+    LONG count = InterlockedIncrement(&g_liveHandlers);
+    if (count <= 0) {
+        InterlockedExchange(&g_liveHandlers, 1);
+        count = 1;
+    }
+    return count;
+}
+
+void Module::HandlerDestroyed() {
+    if (InterlockedDecrement(&g_liveHandlers) < 0) InterlockedExchange(&g_liveHandlers, 0);
+}
+
+std::string LoadModuleString(UINT id) {
+    char buffer[512] = {};
+    const int length = LoadStringA(g_instance, id, buffer, sizeof buffer);
+    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::wstring LoadModuleStringW(UINT id) {
+    wchar_t buffer[256] = {};
+    const int length = LoadStringW(g_instance, id, buffer, 256);
+    return length > 0 ? std::wstring(buffer, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+}  // namespace wayleap::shellext

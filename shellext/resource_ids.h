@@ -1,0 +1,19 @@
+// Resource ids of SkipdoorCM.dll, numbered as the shell extension has always numbered them.
+#pragma once
+
+#define IDS_MENU_PARENT 101      // "Wayleap"
+#define IDS_MENU_CONFIGURE 102   // "Configure Wayleap..."
+#define IDS_MENU_ADD 103         // "Add to Wayleap..."
+#define IDS_HELP_ADD 105         // "Add current selected folder(s)"
+#define IDS_HELP_CONFIGURE 106   // "Configure Wayleap"
+#define IDS_VERB_LIST 107        // "WLList"
+#define IDS_VERB_ADD 108         // "WLAddFolder"
+#define IDS_VERB_CONFIGURE 109   // "WLConfigure"
+#define IDS_DATA_FILE 110        // "FolderList.dat"
+#define IDS_ERROR_CAPTION 111    // "Wayleap - Error"
+#define IDS_FOLDER_NOT_FOUND 113 // "Sorry. I can not find the folder. ..."
+#define IDS_THIS_FOLDER 114      // "<This Folder>"
+
+#define IDB_FOLDER 211     // plain yellow folder: every folder command
+#define IDB_CONFIGURE 213  // folder with a blue letter: configure item and the parent item
+#define IDB_ADD 214        // folder with a black plus sign: add item
