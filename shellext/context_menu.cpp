@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,8 +23,10 @@ namespace wayleap::shellext {
 namespace {
 
 // The size of MENUITEMINFOA without hbmpItem: the fields used here, accepted
-// by every version of Windows.
-constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, cch) + sizeof(UINT);
+// by every version of Windows. It is the offset of hbmpItem, not the end of
+// cch: on x64 the two differ by padding, and user32 accepts only the offset
+// (72 there; 44 on x86).
+constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kAppend = 0xFFFFFFFF;
 
 std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
@@ -95,11 +98,16 @@ HRESULT FillPopup(HMENU menu, const SubMenuRecord& record) {
 STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
     return Guarded([&]() -> HRESULT {
         if (!Active() || (flags & CMF_DEFAULTONLY)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-        const bool office = ForegroundIsOfficeDialog();
-
-        SHELLFLAGSTATE shellFlags = {};
-        SHGetSettings(&shellFlags, SSF_SHOWALLOBJECTS);
-        showHidden_ = shellFlags.fShowAllObjects ? ~0 : 0;
+        // The hidden-files setting and the foreground window matter only to
+        // sub-folder popups; a list without expanded entries skips asking.
+        const bool anyExpanded =
+            std::any_of(folderList_.begin(), folderList_.end(), [](const FolderEntry& e) { return e.expand; });
+        const bool office = anyExpanded && ForegroundIsOfficeDialog();
+        if (anyExpanded) {
+            SHELLFLAGSTATE shellFlags = {};
+            SHGetSettings(&shellFlags, SSF_SHOWALLOBJECTS);
+            showHidden_ = shellFlags.fShowAllObjects ? ~0 : 0;
+        }
 
         MenuInputs inputs;
         inputs.folders = &folderList_;
@@ -115,7 +123,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         inputs.listDirectory = ListDirectory;
         const MenuPlan plan = PlanMenu(inputs);
 
-        bitmaps_.Load();
+        bitmaps_ = AcquireMenuBitmaps();
         auto bitmapFor = [this](MenuBitmap which) -> HBITMAP {
             switch (which) {
             case MenuBitmap::Folder: return bitmaps_.folder;

@@ -5,15 +5,17 @@
 
 #include "shellext/class_factory.h"
 #include "shellext/com_util.h"
+#include "shellext/menu_bitmaps.h"
 #include "shellext/module.h"
 #include "shellext/registration.h"
 #include "skipdoorcm.h"
 
 using namespace wayleap::shellext;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         InitClassFactoryLock();
+        InitMenuBitmapLock();
         DisableThreadLibraryCalls(instance);
         try {
             Module::Attach(instance);
@@ -23,12 +25,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
         }
     } else if (reason == DLL_PROCESS_DETACH) {
         ReleaseCachedClassFactory();
+        // At process exit everything goes with the process; only an unload
+        // by FreeLibrary gives the pictures back.
+        if (!reserved) ReleaseMenuBitmaps();
+        DeleteMenuBitmapLock();
         DeleteClassFactoryLock();
     }
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return Module::LockCount() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+    if (Module::LockCount() != 0) return S_FALSE;
+    // No handler is alive, so no menu shows the pictures any more.
+    ReleaseMenuBitmaps();
+    return S_OK;
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     return Guarded([&] {

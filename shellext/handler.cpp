@@ -26,18 +26,6 @@ HRESULT CreateHandler(REFIID riid, void** ppv) {
     return hr;
 }
 
-MenuBitmaps::~MenuBitmaps() {
-    for (HBITMAP bitmap : {folder, configure, add}) {
-        if (bitmap) DeleteObject(bitmap);
-    }
-}
-
-void MenuBitmaps::Load() {
-    if (!folder) folder = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_FOLDER));
-    if (!configure) configure = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_CONFIGURE));
-    if (!add) add = LoadBitmapA(Module::Instance(), MAKEINTRESOURCEA(IDB_ADD));
-}
-
 Handler::Handler() : instanceNumber_(Module::HandlerCreated()) { Module::Lock(); }
 
 Handler::~Handler() {
@@ -81,7 +69,8 @@ STDMETHODIMP Handler::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* data
     return Guarded([&] {
         if (!Active() || initialised_) return S_OK;
         initialised_ = true;
-        useSubMenu_ = ReadSettings().submenu;
+        // Only the menu style matters here: a handler the shell loaded is enabled.
+        useSubMenu_ = ReadSubmenuSetting();
         loadStatus_ = LoadFolderList(Module::DataFilePath(), folderList_);
         GatherSelection(pidlFolder, dataObject);
         commandPaths_.clear();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/folder_list.h"
+#include "shellext/menu_bitmaps.h"
 #include "skipdoorcm.h"
 #include "win/list_file_io.h"
 
@@ -27,21 +28,6 @@ struct SubMenuRecord {
     UINT firstId = 0;  // id of "<This Folder>"; the sub-folders follow it
     HBITMAP bitmap = nullptr;
     std::vector<std::string> names;
-};
-
-// Bitmaps the handler hands to the menu as check-mark images. The handler
-// owns them and deletes them when it is destroyed, after the shell is done
-// with the menu; otherwise every menu would leak three GDI objects.
-class MenuBitmaps {
-public:
-    MenuBitmaps() = default;
-    ~MenuBitmaps();
-    MenuBitmaps(const MenuBitmaps&) = delete;
-    MenuBitmaps& operator=(const MenuBitmaps&) = delete;
-    void Load();  // once per handler
-    HBITMAP folder = nullptr;
-    HBITMAP configure = nullptr;
-    HBITMAP add = nullptr;
 };
 
 class Handler final : public ISkipdoorCMH, public IShellExtInit, public IContextMenu3 {
@@ -91,7 +77,7 @@ private:
     LoadStatus loadStatus_ = LoadStatus::Missing;
     bool useSubMenu_ = true;
     BOOL showHidden_ = FALSE;
-    MenuBitmaps bitmaps_;
+    MenuBitmapSet bitmaps_;  // shared pictures; not owned
 };
 
 }  // namespace wayleap::shellext

@@ -47,17 +47,21 @@ Settings ReadSettings() {
         if (!ShellKeyNamesHandler(subKey)) settings.enabled = false;
     }
 
-    settings.submenu = true;
-    unique_hkey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        if (RegQueryValueExA(key.get(), kSubmenuValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS) {
-            settings.submenu = value != 0;
-        }
-    }
+    settings.submenu = ReadSubmenuSetting();
     return settings;
+}
+
+bool ReadSubmenuSetting() {
+    unique_hkey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return true;
+    // Four bytes at most: a longer value does not fit and reads as the default.
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExA(key.get(), kSubmenuValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+        ERROR_SUCCESS) {
+        return true;
+    }
+    return value != 0;
 }
 
 SettingsWriteResult WriteSettings(const Settings& settings) {

@@ -12,6 +12,9 @@ struct Settings {
 // Reads both settings; what is missing or malformed takes the default.
 Settings ReadSettings();
 
+// Reads the menu style alone (the "submenu" setting): all a context menu needs.
+bool ReadSubmenuSetting();
+
 // What WriteSettings managed to change.
 struct SettingsWriteResult {
     bool shellKeys = false;  // both shell keys created (or removed) as asked

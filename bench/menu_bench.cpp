@@ -1,0 +1,296 @@
+// Times what the shell waits for on every right-click: Initialize +
+// QueryContextMenu + Release of a SkipdoorCM handler, for three folder lists,
+// each beside its floor (the same platform work done bare: one read of the
+// same file, the same directory walks, the same number of InsertMenuItemA
+// calls). Then runs many create/Initialize/QueryContextMenu/destroy cycles and
+// shows that GDI, USER, kernel handles and heap stay flat.
+//   menu_bench.exe PATH-TO-SkipdoorCM.dll [leak-cycles]
+#include <windows.h>
+#include <objbase.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/folder_list.h"
+#include "win/list_file_io.h"
+#include "win/unique_handle.h"
+
+using namespace wayleap;
+
+namespace {
+
+const CLSID kHandlerClsid = {0x6A1E27C4, 0x93B5, 0x4D0E, {0x8F, 0x21, 0x5C, 0x7D, 0x0B, 0x9A, 0x3E, 0x16}};
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string ToWindowsPath(const char* path) {
+    std::string out = path[0] == '/' ? std::string("Z:") + path : std::string(path);
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+struct Case {
+    const char* name;
+    FolderList list;
+    std::vector<std::string> walkedDirs;  // expanded entries' folders
+    int runs;
+};
+
+void MakeSubfolders(const std::string& dir, int count) {
+    CreateDirectoryA(dir.c_str(), nullptr);
+    for (int i = 0; i < count; ++i) {
+        CreateDirectoryA((dir + "\\Sub folder " + std::to_string(i)).c_str(), nullptr);
+    }
+}
+
+std::vector<std::wstring> g_unused;
+
+PIDLIST_ABSOLUTE PidlOf(const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr);
+    return pidl;
+}
+
+// The shape of a built menu: the item count of the menu and of each popup.
+void MenuShape(HMENU menu, std::vector<int>& shape) {
+    const int n = GetMenuItemCount(menu);
+    shape.push_back(n);
+    for (int i = 0; i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) MenuShape(sub, shape);
+    }
+}
+
+// One right-click: returns the milliseconds taken and the items inserted.
+double TimeHandler(IClassFactory* factory, PCIDLIST_ABSOLUTE folder, std::vector<int>* shape) {
+    HMENU menu = CreatePopupMenu();
+    const double start = Now();
+    IShellExtInit* init = nullptr;
+    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    IContextMenu* contextMenu = nullptr;
+    init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&contextMenu));
+    init->Initialize(folder, nullptr, nullptr);
+    contextMenu->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
+    contextMenu->Release();
+    init->Release();
+    const double elapsed = Now() - start;
+    if (shape) MenuShape(menu, *shape);
+    DestroyMenu(menu);
+    return elapsed;
+}
+
+// The same platform work without the handler: the file read, the directory
+// walks, and menus of the same shape filled with InsertMenuItemA.
+double TimeFloor(const std::string& dataFile, const std::vector<std::string>& dirs, const std::vector<int>& shape) {
+    std::vector<HMENU> menus;
+    for (std::size_t i = 0; i < shape.size(); ++i) menus.push_back(CreatePopupMenu());
+    const double start = Now();
+    {
+        std::vector<char> buffer(65537);
+        unique_file file(CreateFileA(dataFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        DWORD read = 0;
+        ReadFile(file.get(), buffer.data(), 65536, &read, nullptr);
+    }
+    for (const std::string& dir : dirs) {
+        WIN32_FIND_DATAA data;
+        unique_find find(FindFirstFileA((dir + "\\*").c_str(), &data));
+        if (find) {
+            while (FindNextFileA(find.get(), &data)) {
+            }
+        }
+    }
+    for (std::size_t m = 0; m < shape.size(); ++m) {
+        for (int i = 0; i < shape[m]; ++i) {
+            MENUITEMINFOA mii = {};
+            mii.cbSize = sizeof mii;
+            mii.fMask = MIIM_ID | MIIM_TYPE;
+            char text[] = "Sub folder item";
+            mii.dwTypeData = text;
+            mii.cch = sizeof text - 1;
+            mii.wID = static_cast<UINT>(i + 1);
+            InsertMenuItemA(menus[m], 0xFFFFFFFF, TRUE, &mii);
+        }
+    }
+    const double elapsed = Now() - start;
+    for (HMENU menu : menus) DestroyMenu(menu);
+    return elapsed;
+}
+
+// Wine does not count GUI resources or handles per process, so the next free
+// slot of each handle table stands in for the count: a leak pushes it up.
+struct Resources {
+    DWORD gdi, user, handles;
+    SIZE_T heap;
+    ULONG_PTR nextGdi, nextUser, nextKernel;
+};
+
+SIZE_T HeapInUse() {
+    SIZE_T total = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HANDLE heap = GetProcessHeap();
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry)) {
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+    }
+    HeapUnlock(heap);
+    return total;
+}
+
+Resources Measure() {
+    Resources r{};
+    r.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    r.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    GetProcessHandleCount(GetCurrentProcess(), &r.handles);
+    r.heap = HeapInUse();
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    r.nextGdi = reinterpret_cast<ULONG_PTR>(brush) & 0xFFFF;
+    DeleteObject(brush);
+    HMENU menu = CreateMenu();
+    r.nextUser = reinterpret_cast<ULONG_PTR>(menu) & 0xFFFF;
+    DestroyMenu(menu);
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    r.nextKernel = reinterpret_cast<ULONG_PTR>(event);
+    CloseHandle(event);
+    return r;
+}
+
+void Print(const char* when, const Resources& r) {
+    std::printf("  %-7s GDI objects %4lu, USER objects %4lu, handles %4lu, heap in use %9lu bytes;"
+                " next free slot: GDI %#6lx, USER %#6lx, kernel %#6lx\n",
+                when, r.gdi, r.user, r.handles, static_cast<unsigned long>(r.heap),
+                static_cast<unsigned long>(r.nextGdi), static_cast<unsigned long>(r.nextUser),
+                static_cast<unsigned long>(r.nextKernel));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: menu_bench PATH-TO-SkipdoorCM.dll [leak-cycles]\n");
+        return 2;
+    }
+    const int cycles = argc > 2 ? std::atoi(argv[2]) : 10000;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string root = std::string(temp) + "wayleap-bench\\";
+    CreateDirectoryA(root.c_str(), nullptr);
+    const std::string dll = root + "SkipdoorCM.dll";
+    if (!CopyFileA(ToWindowsPath(argv[1]).c_str(), dll.c_str(), FALSE)) {
+        std::fprintf(stderr, "cannot copy %s\n", argv[1]);
+        return 1;
+    }
+    HMODULE module = LoadLibraryA(dll.c_str());
+    auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    IClassFactory* factory = nullptr;
+    if (!getClassObject || FAILED(getClassObject(kHandlerClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+        std::fprintf(stderr, "no class factory\n");
+        return 1;
+    }
+    const std::string dataFile = root + "FolderList.dat";
+    const std::string tree = root + "tree\\";
+    CreateDirectoryA(tree.c_str(), nullptr);
+    {
+        unique_hkey key;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wayleap", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                        nullptr);
+        const DWORD submenu = 1;
+        RegSetValueExA(key.get(), "submenu", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&submenu), sizeof submenu);
+    }
+
+    std::vector<Case> cases;
+    {
+        Case typical{"(a) 20 entries, 2 expanded with 50 sub-folders each", {}, {}, 41};
+        for (int i = 0; i < 20; ++i) {
+            const std::string dir = tree + "typical" + std::to_string(i);
+            const bool expand = i == 3 || i == 11;
+            MakeSubfolders(dir, expand ? 50 : 0);
+            typical.list.Append({"Favourite " + std::to_string(i), dir, expand, i == 11});
+            if (expand) typical.walkedDirs.push_back(dir);
+        }
+        cases.push_back(typical);
+    }
+    {
+        Case largest{"(b) the largest list a file holds (64 KiB)", {}, {}, 21};
+        std::size_t bytes = 0;
+        for (int i = 0;; ++i) {
+            FolderEntry e{"Favourite folder number " + std::to_string(i),
+                          tree + "typical" + std::to_string(i % 20) + "\\..\\typical" + std::to_string(i % 20), false,
+                          false};
+            const std::size_t size = e.name.size() + e.path.size() + 6;
+            if (bytes + size > 65536) break;
+            bytes += size;
+            largest.list.Append(e);
+        }
+        cases.push_back(largest);
+    }
+    {
+        Case wide{"(c) 5 expanded entries with 1,000 sub-folders each", {}, {}, 11};
+        for (int i = 0; i < 5; ++i) {
+            const std::string dir = tree + "wide" + std::to_string(i);
+            MakeSubfolders(dir, 1000);
+            wide.list.Append({"Wide " + std::to_string(i), dir, true, i % 2 == 0});
+            wide.walkedDirs.push_back(dir);
+        }
+        cases.push_back(wide);
+    }
+
+    PIDLIST_ABSOLUTE folder = PidlOf(root);
+    std::printf("SkipdoorCM menu benchmark (median of the runs; floor = the same file read, directory walks and "
+                "menu insertions done bare)\n");
+    for (const Case& c : cases) {
+        SaveFolderList(dataFile, c.list);
+        std::vector<int> shape;
+        TimeHandler(factory, folder, &shape);  // warm the caches once
+        int items = 0;
+        for (int n : shape) items += n;
+        std::vector<double> handler, floor;
+        for (int i = 0; i < c.runs; ++i) {
+            handler.push_back(TimeHandler(factory, folder, nullptr));
+            floor.push_back(TimeFloor(dataFile, c.walkedDirs, shape));
+        }
+        const double h = Median(handler), f = Median(floor);
+        std::printf("%-55s %5zu entries, %5d menu items: handler %8.3f ms, floor %8.3f ms, ratio %.2f\n", c.name,
+                    c.list.Count(), items, h, f, h / f);
+    }
+
+    SaveFolderList(dataFile, cases[0].list);
+    std::printf("%d create/Initialize/QueryContextMenu/destroy cycles with list (a):\n", cycles);
+    TimeHandler(factory, folder, nullptr);
+    const Resources before = Measure();
+    for (int i = 0; i < cycles; ++i) TimeHandler(factory, folder, nullptr);
+    const Resources after = Measure();
+    Print("before", before);
+    Print("after", after);
+    const bool flat = before.gdi == after.gdi && before.user == after.user && before.handles == after.handles &&
+                      before.nextGdi == after.nextGdi && before.nextUser == after.nextUser &&
+                      before.nextKernel == after.nextKernel && after.heap <= before.heap + 4096;
+    std::printf("  resources %s\n", flat ? "flat" : "GROWING");
+
+    CoTaskMemFree(folder);
+    factory->Release();
+    CoUninitialize();
+    return flat ? 0 : 1;
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their numbers:
+#  - list_file_bench (native, optimized): parse and write a full 64 KiB list;
+#  - menu_bench (under Wine, i686 and x86_64 DLLs): Initialize + QueryContextMenu
+#    + Release for three lists beside their floor, then many create/destroy
+#    cycles with GDI, USER, handle and heap counts before and after.
+#   tools/bench.sh [LEAK-CYCLES]   (default 10000)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cycles=${1:-10000}
+./tools/bootstrap.sh >/dev/null
+cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null
+echo "== list file (native)"
+build/bench/bench/list_file_bench
+for preset in win32 win64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target menu_bench SkipdoorCM >/dev/null
+    arch=$([ "$preset" = win64 ] && echo win64 || echo win32)
+    build="$PWD/build/$preset"
+    tools/wine-env.sh start "$build" "$arch" >/dev/null
+    echo "== context menu ($preset, under Wine)"
+    status=0
+    tools/wine-run.sh "$build" "$build/bench/menu_bench.exe" "$build/shellext/SkipdoorCM.dll" "$cycles" || status=$?
+    tools/wine-env.sh stop "$build" >/dev/null
+    [ "$status" -eq 0 ] || exit "$status"
+done
