@@ -29,14 +29,16 @@ std::string_view CutAtCharBoundary(std::string_view text, std::size_t maxBytes, 
     return text.substr(0, end);
 }
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimBlanksView(std::string_view text) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t first = 0;
     while (first < text.size() && blank(text[first])) ++first;
     std::size_t last = text.size();
     while (last > first && blank(text[last - 1])) --last;
-    return std::string(text.substr(first, last - first));
+    return text.substr(first, last - first);
 }
+
+std::string TrimBlanks(std::string_view text) { return std::string(TrimBlanksView(text)); }
 
 std::string DataFilePathFor(std::string_view moduleFileName, std::string_view fileName,
                             const LeadBytes& lead, std::size_t bufferChars) {

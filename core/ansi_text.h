@@ -56,6 +56,9 @@ std::string_view CutAtCharBoundary(std::string_view text, std::size_t maxBytes, 
 // double-byte characters are never 0x20 or 0x09, so a byte scan is exact.
 std::string TrimBlanks(std::string_view text);
 
+// The same, as a view of the bytes of `text`.
+std::string_view TrimBlanksView(std::string_view text);
+
 // The data-file path: the directory of `moduleFileName` (cut right after its
 // last backslash) followed by `fileName`. Empty when the result would not fit
 // in a buffer of `bufferChars` characters including the terminator, and when

@@ -27,6 +27,7 @@ public:
     using const_iterator = std::vector<FolderEntry>::const_iterator;
 
     void Clear() { entries_.clear(); }
+    void Reserve(std::size_t count) { entries_.reserve(count); }
     void Append(const FolderEntry& entry) { entries_.push_back(entry); }
     void Append(FolderEntry&& entry) { entries_.push_back(std::move(entry)); }
     std::size_t Count() const { return entries_.size(); }

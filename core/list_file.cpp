@@ -20,22 +20,24 @@ std::size_t TokenCharLength(std::string_view text, std::size_t pos, const LeadBy
 // A flag field is true only when it is exactly "1".
 bool FlagField(std::string_view field) { return field == "1"; }
 
-void ParseDataLine(std::string_view token, const LeadBytes& lead, FolderEntry& entry) {
-    const std::string data = TrimBlanks(token);
-    const std::string_view text(data);
+std::string_view Field(std::string_view text, std::size_t start, std::size_t end) {
+    return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// Splits a data line into the path and the two flags.
+void ParseDataLine(std::string_view token, const LeadBytes& lead, std::string_view& path, bool& expand,
+                   bool& sort) {
+    const std::string_view text = TrimBlanksView(token);
     std::size_t bar = FindChar(text, '|', lead);
-    if (bar == std::string_view::npos) {
-        entry.path.assign(text);
-        return;
-    }
-    entry.path.assign(text.substr(0, bar));
+    path = text.substr(0, bar);
+    if (bar == std::string_view::npos) return;
     std::size_t start = bar + 1;
     bar = FindChar(text, '|', lead, start);
-    entry.expand = FlagField(text.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start));
+    expand = FlagField(Field(text, start, bar));
     if (bar == std::string_view::npos) return;
     start = bar + 1;
     bar = FindChar(text, '|', lead, start);
-    entry.sort = FlagField(text.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start));
+    sort = FlagField(Field(text, start, bar));
 }
 
 bool HasChar(std::string_view text, char c, const LeadBytes& lead) {
@@ -73,31 +75,36 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
         text = text.substr(0, nul);
     }
 
+    // Two lines per entry: room for all of them up front.
+    // (A record takes at least four bytes, so no file holds more than a quarter of its size.)
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    list.Reserve(list.Count() + std::min(lines / 2 + 1, kMaxFileBytes / 4));
+
     bool expectName = true;
-    std::string pendingName;
+    std::string_view pendingName;  // a view into `text`, which outlives the loop
     std::size_t pos = 0;
     while (pos < text.size()) {
         while (pos < text.size() && IsLineEnd(text[pos])) ++pos;
         if (pos >= text.size()) break;
         const std::size_t start = pos;
         while (pos < text.size() && !IsLineEnd(text[pos])) pos += TokenCharLength(text, pos, lead);
-        pos = std::min(pos, text.size());
         const std::string_view token = text.substr(start, pos - start);
 
         if (token.size() > (expectName ? kMaxNameLineBytes : kMaxDataLineBytes)) {
             return ParseStop::LongLine;
         }
         if (expectName) {
-            pendingName = TrimBlanks(token);
+            pendingName = TrimBlanksView(token);
             expectName = false;
             continue;
         }
         expectName = true;
-        FolderEntry entry;
-        ParseDataLine(token, lead, entry);
-        if (!pendingName.empty() && !entry.path.empty()) {
-            entry.name = pendingName;
-            list.Append(std::move(entry));
+        std::string_view path;
+        bool expand = false;
+        bool sort = false;
+        ParseDataLine(token, lead, path, expand, sort);
+        if (!pendingName.empty() && !path.empty()) {
+            list.Append(FolderEntry{std::string(pendingName), std::string(path), expand, sort});
         }
     }
     return stop;
@@ -105,12 +112,12 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
 
 EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead) {
     if (HasLineBreakOrNul(entry.name)) return EntryProblem::BadCharInName;
-    if (TrimBlanks(entry.name).empty()) return EntryProblem::BlankName;
+    if (TrimBlanksView(entry.name).empty()) return EntryProblem::BlankName;
     if (entry.name.size() > kMaxNameLineBytes) return EntryProblem::NameTooLong;
     if (HasLineBreakOrNul(entry.path) || HasChar(entry.path, '|', lead) || EndsInLoneLeadByte(entry.path, lead)) {
         return EntryProblem::BadCharInPath;
     }
-    if (TrimBlanks(entry.path).empty()) return EntryProblem::EmptyPath;
+    if (TrimBlanksView(entry.path).empty()) return EntryProblem::EmptyPath;
     // The reader trims the whole data line, so a leading blank would be lost.
     if (entry.path.front() == ' ' || entry.path.front() == '\t') return EntryProblem::BadCharInPath;
     if (entry.path.size() > kMaxPathBytes) return EntryProblem::PathTooLong;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace wayleap {
 
@@ -57,14 +58,14 @@ SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, Off
     if (pattern.size() > kMaxPatternBytes) return popup;
     const std::string prefix = pattern.substr(0, pattern.size() - 1);
 
-    const std::optional<std::vector<FoundFile>> found = inputs.listDirectory(pattern);
+    std::optional<std::vector<FoundFile>> found = inputs.listDirectory(pattern);
     if (!found) return popup;
 
-    for (const FoundFile& f : *found) {
+    for (FoundFile& f : *found) {
         if (!KeepFound(f, inputs.showHidden)) continue;
         // A sub-folder whose path does not fit could not be navigated to.
         if (prefix.size() + f.name.size() > kMaxCommandPath) continue;
-        popup.names.push_back(f.name);
+        popup.names.push_back(std::move(f.name));
     }
     if (entry.sort) SortNamesByteWise(popup.names);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -73,9 +74,9 @@ bool InsertCommand(HMENU menu, UINT position, const std::string& text, UINT id, 
     mii.hbmpChecked = bitmap;
     mii.hbmpUnchecked = bitmap;
     mii.dwItemData = itemData;
-    std::string buffer = text;
-    mii.dwTypeData = &buffer[0];
-    mii.cch = static_cast<UINT>(buffer.size());
+    // InsertMenuItemA only reads the text.
+    mii.dwTypeData = const_cast<char*>(text.c_str());
+    mii.cch = static_cast<UINT>(text.size());
     return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
 }
 
@@ -121,7 +122,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         inputs.texts.thisFolder = LoadModuleString(IDS_THIS_FOLDER);
         inputs.lead = SystemLeadBytes();
         inputs.listDirectory = ListDirectory;
-        const MenuPlan plan = PlanMenu(inputs);
+        MenuPlan plan = PlanMenu(inputs);
 
         bitmaps_ = AcquireMenuBitmaps();
         auto bitmapFor = [this](MenuBitmap which) -> HBITMAP {
@@ -133,7 +134,8 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             }
         };
 
-        commandPaths_.insert(commandPaths_.end(), plan.commandPaths.begin(), plan.commandPaths.end());
+        commandPaths_.insert(commandPaths_.end(), std::make_move_iterator(plan.commandPaths.begin()),
+                             std::make_move_iterator(plan.commandPaths.end()));
 
         // Direct style inserts into the shell's menu from indexMenu on (-1
         // appends); sub-menu style fills one popup under the parent item.
@@ -148,7 +150,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             if (position != kAppend) ++position;
         };
 
-        for (const MenuItemPlan& item : plan.items) {
+        for (MenuItemPlan& item : plan.items) {
             switch (item.kind) {
             case MenuItemPlan::Kind::Separator: InsertSeparator(target, position); break;
             case MenuItemPlan::Kind::Command:
@@ -157,9 +159,9 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
                 break;
             case MenuItemPlan::Kind::Subfolders: {
                 HMENU popup = CreatePopupMenu();
-                const SubfolderPopup& sub = item.subfolders;
+                SubfolderPopup& sub = item.subfolders;
                 if (popup && sub.listed) {
-                    SubMenuRecord record{popup, idCmdFirst + sub.firstOffset, bitmaps_.folder, sub.names};
+                    SubMenuRecord record{popup, idCmdFirst + sub.firstOffset, bitmaps_.folder, std::move(sub.names)};
                     InsertCommand(popup, 0, inputs.texts.thisFolder, record.firstId, false, record.bitmap, nullptr,
                                   reinterpret_cast<ULONG_PTR>(popup), true);
                     // Office-style dialogs get the sub-folders when the popup opens.
