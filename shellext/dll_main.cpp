@@ -5,6 +5,7 @@
 
 #include "shellext/class_factory.h"
 #include "shellext/com_util.h"
+#include "shellext/handler.h"
 #include "shellext/menu_bitmaps.h"
 #include "shellext/module.h"
 #include "shellext/registration.h"
@@ -16,6 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) {
         InitClassFactoryLock();
         InitMenuBitmapLock();
+        InitNavigationLock();
         DisableThreadLibraryCalls(instance);
         try {
             Module::Attach(instance);
@@ -29,6 +31,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         // by FreeLibrary gives the pictures back.
         if (!reserved) ReleaseMenuBitmaps();
         DeleteMenuBitmapLock();
+        DeleteNavigationLock();
         DeleteClassFactoryLock();
     }
     return TRUE;

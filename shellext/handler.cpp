@@ -111,15 +111,6 @@ void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObj
 
 // IContextMenu
 
-STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
-    return Guarded([&] {
-        if (!Active()) return S_OK;
-        if (!info || !info->hwnd) return E_INVALIDARG;
-        if (HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
-        return E_NOTIMPL;
-    });
-}
-
 STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserved*/, CHAR* name, UINT cchMax) {
     return Guarded([&] {
         if (!Active()) return S_OK;

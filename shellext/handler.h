@@ -22,6 +22,10 @@ namespace wayleap::shellext {
 // CreateInstance without an outer object).
 HRESULT CreateHandler(REFIID riid, void** ppv);
 
+// Set up and torn down with the DLL: the lock around pending restore timers.
+void InitNavigationLock();
+void DeleteNavigationLock();
+
 // A sub-folder popup that could be listed: what it needs to be refilled.
 struct SubMenuRecord {
     HMENU popup = nullptr;
@@ -65,6 +69,7 @@ private:
     bool Active() const { return instanceNumber_ == 1; }
     void GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject);
     HRESULT RefreshPopup(HMENU popup);
+    HRESULT StartConfigurationProgram();
 
     LONG refs_ = 0;
     UINT timerDelay_ = 1;  // elapse of the file-dialog restore timer, in ms

@@ -14,6 +14,17 @@
 #define IDS_FOLDER_NOT_FOUND 113 // "Sorry. I can not find the folder. ..."
 #define IDS_THIS_FOLDER 114      // "<This Folder>"
 
+// Messages of the add-folder dialog when it cannot add safely.
+#define IDS_LIST_NOT_READ 120    // the list was not read whole; nothing changed
+#define IDS_SAVE_FAILED 121      // the list could not be saved; nothing changed
+#define IDS_LIST_FULL 122        // the list file would be too large
+
+#define IDD_ADD_FOLDER 201
+#define IDC_ADD_NAME 201
+#define IDC_ADD_PATH 202
+#define IDC_ADD_EXPAND 204
+#define IDC_ADD_SORT 205
+
 #define IDB_FOLDER 211     // plain yellow folder: every folder command
 #define IDB_CONFIGURE 213  // folder with a blue letter: configure item and the parent item
 #define IDB_ADD 214        // folder with a black plus sign: add item

@@ -1,0 +1,112 @@
+// The add-folder dialog: proposes the last selected folder, takes a name and
+// the two flags, appends the entry to the handler's list and saves the list.
+#include "shellext/add_dialog.h"
+
+#include <string>
+
+#include "core/ansi_text.h"
+#include "shellext/handler.h"
+#include "shellext/module.h"
+#include "shellext/resource_ids.h"
+#include "win/code_page.h"
+#include "win/list_file_io.h"
+
+namespace wayleap::shellext {
+namespace {
+
+constexpr int kNameLimit = MAX_PATH;  // characters a name may have
+
+struct AddDialogState {
+    Handler* handler = nullptr;
+    std::string path;
+};
+
+void ShowError(HWND owner, UINT textId) {
+    const std::string caption = LoadModuleString(IDS_ERROR_CAPTION);
+    const std::string text = LoadModuleString(textId);
+    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_ICONHAND);
+}
+
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+BOOL OnInit(HWND dialog, Handler* handler) {
+    if (!handler || handler->Selection().empty()) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    // A list that was not read whole must not be saved over: the entries
+    // never read would be lost.
+    if (!MaySaveOver(handler->FolderListStatus())) {
+        ShowError(dialog, IDS_LIST_NOT_READ);
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    auto* state = new AddDialogState{handler, std::string()};
+    // At most 260 bytes of the path, never half a double-byte character.
+    state->path = std::string(CutAtCharBoundary(handler->Selection().back(), MAX_PATH, SystemLeadBytes()));
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+
+    SetDlgItemTextA(dialog, IDC_ADD_PATH, state->path.c_str());
+    HWND name = GetDlgItem(dialog, IDC_ADD_NAME);
+    SendMessageA(name, EM_LIMITTEXT, kNameLimit, 0);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state->path.c_str()));
+    SendMessageA(name, EM_SETSEL, 0, -1);
+    return TRUE;  // the focus goes to the name box, the first tab stop
+}
+
+void OnAdd(HWND dialog, AddDialogState& state) {
+    char buffer[kNameLimit + 1] = {};
+    GetDlgItemTextA(dialog, IDC_ADD_NAME, buffer, sizeof buffer);
+    const std::string name = TrimBlanks(buffer);
+    if (name.empty()) {
+        EndDialog(dialog, 0);  // an empty or blank name adds nothing
+        return;
+    }
+    FolderList& list = state.handler->Folders();
+    FolderList updated = list;
+    updated.Append({name, state.path, IsChecked(dialog, IDC_ADD_EXPAND), IsChecked(dialog, IDC_ADD_SORT)});
+    switch (SaveFolderList(Module::DataFilePath(), updated)) {
+    case SaveStatus::Saved:
+        list = std::move(updated);
+        EndDialog(dialog, IDOK);
+        return;
+    case SaveStatus::TooLarge: ShowError(dialog, IDS_LIST_FULL); break;
+    default: ShowError(dialog, IDS_SAVE_FAILED); break;
+    }
+    // The file stays as it was; the dialog stays open so the user may try again.
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AddFolderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<AddDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    try {
+        switch (message) {
+        case WM_INITDIALOG: return OnInit(dialog, reinterpret_cast<Handler*>(lParam));
+        case WM_COMMAND:
+            if (!state) return FALSE;
+            switch (LOWORD(wParam)) {
+            case IDC_ADD_EXPAND:
+                if (HIWORD(wParam) == BN_CLICKED) {
+                    // The sort box keeps its mark while disabled.
+                    EnableWindow(GetDlgItem(dialog, IDC_ADD_SORT), IsChecked(dialog, IDC_ADD_EXPAND));
+                }
+                return TRUE;
+            case IDOK: OnAdd(dialog, *state); return TRUE;
+            case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+            default: return FALSE;
+            }
+        case WM_DESTROY:
+            delete state;
+            SetWindowLongPtrA(dialog, DWLP_USER, 0);
+            return FALSE;
+        default: return FALSE;
+        }
+    } catch (...) {
+        // Out of memory inside the shell: close without changes rather than unwind into it.
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+}
+
+}  // namespace wayleap::shellext
