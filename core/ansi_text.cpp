@@ -4,6 +4,7 @@
 namespace wayleap {
 
 std::size_t FindChar(std::string_view text, char c, const LeadBytes& lead, std::size_t from) {
+    if (!lead.Any()) return text.find(c, from);  // single-byte code page: every byte is a character
     for (std::size_t i = from; i < text.size(); i += CharLength(text, i, lead)) {
         if (text[i] == c) return i;
     }
@@ -11,6 +12,7 @@ std::size_t FindChar(std::string_view text, char c, const LeadBytes& lead, std::
 }
 
 std::size_t FindLastBackslash(std::string_view text, const LeadBytes& lead) {
+    if (!lead.Any()) return text.rfind('\\');
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i, lead)) {
         if (text[i] == '\\') found = i;

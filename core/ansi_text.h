@@ -1,7 +1,7 @@
 // Byte-string helpers that respect double-byte ANSI code pages.
 #pragma once
 
-#include <bitset>
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,10 +17,11 @@ public:
     LeadBytes() = default;
 
     void AddRange(unsigned char first, unsigned char last) {
-        for (unsigned c = first; c <= last; ++c) lead_.set(c);
+        for (unsigned c = first; c <= last; ++c) lead_[c] = true;
+        any_ = any_ || first <= last;
     }
-    bool IsLead(char c) const { return lead_.test(static_cast<unsigned char>(c)); }
-    bool Any() const { return lead_.any(); }
+    bool IsLead(char c) const { return lead_[static_cast<unsigned char>(c)]; }
+    bool Any() const { return any_; }
 
     // Shift-JIS (code page 932): lead bytes 0x81-0x9F and 0xE0-0xFC.
     static LeadBytes ShiftJis() {
@@ -31,7 +32,8 @@ public:
     }
 
 private:
-    std::bitset<256> lead_;
+    std::array<bool, 256> lead_{};
+    bool any_ = false;
 };
 
 // Length in bytes of the character starting at `pos`: 2 for a lead byte that

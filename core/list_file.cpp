@@ -87,7 +87,11 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
         while (pos < text.size() && IsLineEnd(text[pos])) ++pos;
         if (pos >= text.size()) break;
         const std::size_t start = pos;
-        while (pos < text.size() && !IsLineEnd(text[pos])) pos += TokenCharLength(text, pos, lead);
+        if (lead.Any()) {
+            while (pos < text.size() && !IsLineEnd(text[pos])) pos += TokenCharLength(text, pos, lead);
+        } else {
+            while (pos < text.size() && !IsLineEnd(text[pos])) ++pos;
+        }
         const std::string_view token = text.substr(start, pos - start);
 
         if (token.size() > (expectName ? kMaxNameLineBytes : kMaxDataLineBytes)) {
