@@ -175,8 +175,11 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     return Guarded([&]() -> HRESULT {
         if (!Active()) return S_OK;
         if (!info || !info->hwnd) return E_INVALIDARG;
+        // Verbs as strings are not accepted. An offset has nothing above its
+        // low word; in 64-bit code HIWORD would look at bits 16-31 only and
+        // take a string above 4 GiB for an offset.
+        if (!IS_INTRESOURCE(info->lpVerb)) return E_INVALIDARG;
         const UINT_PTR verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
-        if (HIWORD(verb) != 0) return E_INVALIDARG;  // verbs as strings are not accepted
         const UINT offset = LOWORD(verb);
         HWND invoker = info->hwnd;
 

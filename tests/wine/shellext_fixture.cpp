@@ -97,6 +97,15 @@ PIDLIST_ABSOLUTE PidlOf(const std::string& path) {
     return pidl;
 }
 
+std::string ShellPathOf(const std::string& path) {
+    PIDLIST_ABSOLUTE pidl = PidlOf(path);
+    if (!pidl) return {};
+    char buffer[MAX_PATH + 1] = {};
+    const BOOL ok = SHGetPathFromIDListA(pidl, buffer);
+    CoTaskMemFree(pidl);
+    return ok ? std::string(buffer) : std::string();
+}
+
 IDataObject* DataObjectFor(const std::string& folder, const std::vector<std::string>& names) {
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
@@ -173,16 +182,26 @@ BuiltMenu::~BuiltMenu() {
     if (menu) DestroyMenu(menu);
 }
 
-void BuildMenu(Handler& h, const std::string& folder, BuiltMenu& out, UINT first, UINT last, UINT flags,
-               UINT indexMenu) {
+void InitializeBackground(Handler& h, const std::string& folder) {
     ASSERT_TRUE(h);
     PIDLIST_ABSOLUTE pidl = PidlOf(folder);
     ASSERT_NE(pidl, nullptr) << folder;
     EXPECT_EQ(h.init->Initialize(pidl, nullptr, nullptr), S_OK);
     CoTaskMemFree(pidl);
-    out.menu = CreatePopupMenu();
+}
+
+void QueryMenu(Handler& h, BuiltMenu& out, UINT first, UINT last, UINT flags, UINT indexMenu) {
+    ASSERT_TRUE(h);
+    if (!out.menu) out.menu = CreatePopupMenu();
     out.hr = h.menu->QueryContextMenu(out.menu, indexMenu, first, last, flags);
     out.items = ReadMenu(out.menu);
+}
+
+void BuildMenu(Handler& h, const std::string& folder, BuiltMenu& out, UINT first, UINT last, UINT flags,
+               UINT indexMenu) {
+    InitializeBackground(h, folder);
+    if (::testing::Test::HasFatalFailure()) return;
+    QueryMenu(h, out, first, last, flags, indexMenu);
 }
 
 std::string HelpTextA(Handler& h, UINT offset) {
@@ -191,5 +210,173 @@ std::string HelpTextA(Handler& h, UINT offset) {
     if (FAILED(hr)) return "hr=" + std::to_string(static_cast<long>(hr));
     return buffer;
 }
+
+}  // namespace wayleap::test
+
+// Driving real windows from the test's own thread.
+#include <climits>
+#include <map>
+
+namespace wayleap::test {
+
+HRESULT InvokeOffset(IContextMenu* menu, HWND window, UINT offset) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = window;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.nShow = SW_SHOWNORMAL;
+    return menu->InvokeCommand(&info);
+}
+
+HRESULT InvokeVerb(IContextMenu* menu, HWND window, const char* verb) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = window;
+    info.lpVerb = verb;
+    info.nShow = SW_SHOWNORMAL;
+    return menu->InvokeCommand(&info);
+}
+
+UINT OffsetOfItem(const std::vector<MenuItem>& items, const std::string& text, UINT first) {
+    for (const MenuItem& item : items) {
+        if (!item.separator && !item.subMenu && item.text == text) return item.id - first;
+        const UINT inner = OffsetOfItem(item.children, text, first);
+        if (inner != UINT_MAX) return inner;
+    }
+    return UINT_MAX;
+}
+
+std::string TextOf(HWND window) {
+    char buffer[1024] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+namespace {
+
+struct DialogSearch {
+    std::string caption;
+    HWND found = nullptr;
+    std::vector<HWND> all;
+};
+
+bool IsDialogWindow(HWND window) {
+    char name[64] = {};
+    return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window);
+}
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    if (!IsDialogWindow(window)) return TRUE;
+    search->all.push_back(window);
+    if (!search->found && TextOf(window) == search->caption) search->found = window;
+    return TRUE;
+}
+
+// The static control that holds a message box's text.
+constexpr int kMessageBoxText = 0xFFFF;
+
+}  // namespace
+
+HWND FindThreadDialog(const std::string& caption) {
+    DialogSearch search;
+    search.caption = caption;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string MessageBoxText(HWND box) {
+    HWND text = GetDlgItem(box, kMessageBoxText);
+    return text ? TextOf(text) : std::string();
+}
+
+std::vector<std::string> CloseThreadDialogs() {
+    DialogSearch search;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    std::vector<std::string> captions;
+    for (HWND dialog : search.all) {
+        captions.push_back(TextOf(dialog));
+        const WPARAM button = GetDlgItem(dialog, kMessageBoxText) ? IDOK : IDCANCEL;
+        PostMessageA(dialog, WM_COMMAND, button, 0);
+    }
+    return captions;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+std::map<UINT_PTR, TimerScript*>& Scripts() {
+    static std::map<UINT_PTR, TimerScript*> scripts;
+    return scripts;
+}
+}  // namespace
+
+TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs)
+    : steps_(std::move(steps)), start_(GetTickCount()), timeoutMs_(timeoutMs) {
+    if (finished()) return;
+    timer_ = SetTimer(nullptr, 0, 10, Tick);
+    if (timer_) {
+        Scripts()[timer_] = this;
+    } else {
+        ADD_FAILURE() << "SetTimer failed";
+    }
+}
+
+TimerScript::~TimerScript() { Stop(); }
+
+void TimerScript::Stop() {
+    if (!timer_) return;
+    KillTimer(nullptr, timer_);
+    Scripts().erase(timer_);
+    timer_ = 0;
+}
+
+void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Scripts().find(id);
+    if (it != Scripts().end()) it->second->Advance();
+}
+
+void TimerScript::Advance() {
+    if (running_ || finished()) return;
+    if (GetTickCount() - start_ > timeoutMs_) {
+        timedOut_ = true;
+        Stop();
+        ADD_FAILURE() << "the window script timed out at step " << next_ + 1 << " of " << steps_.size();
+        CloseThreadDialogs();
+        return;
+    }
+    running_ = true;
+    const bool done = steps_[next_]();
+    running_ = false;
+    if (done && ++next_ >= steps_.size()) Stop();
+}
+
+bool TimerScript::RunToEnd() {
+    PumpUntil([this] { return finished() || timedOut_; }, timeoutMs_ + 2000);
+    return finished();
+}
+
+DialogSentinel::DialogSentinel()
+    : script_({[this] {
+                  for (std::string& caption : CloseThreadDialogs()) seen.push_back(std::move(caption));
+                  return false;
+              }},
+              120000) {}
 
 }  // namespace wayleap::test
