@@ -60,4 +60,11 @@ std::string ScreenshotDir() {
     return path;
 }
 
+void Snapshot(const std::string& name, HWND window) {
+    const std::string dir = ScreenshotDir();
+    if (dir.empty()) return;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    SaveScreenshot(dir + name + ".bmp", window);
+}
+
 }  // namespace wayleap::test

@@ -16,4 +16,8 @@ bool SaveScreenshot(const std::string& path, HWND window = nullptr);
 // empty when screenshots are not wanted.
 std::string ScreenshotDir();
 
+// When screenshots are wanted: repaints `window` and saves it as NAME.bmp in
+// the screenshot directory.
+void Snapshot(const std::string& name, HWND window);
+
 }  // namespace wayleap::test

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/screenshot.h"
 #include "tests/wine/shellext_fixture.h"
 #include "win/unique_handle.h"
 
@@ -163,7 +164,12 @@ TEST_F(AddDialog, ProposesTheClickedFolderAsPathAndAsTheSelectedName) {
     std::unique_ptr<Handler> h = HandlerFor(pick);
     HWND dialog = nullptr;
     Proposal seen;
-    RunDialog(*h, {WaitForDialog(dialog, seen), Press(dialog, IDCANCEL), Gone(dialog)});
+    RunDialog(*h, {WaitForDialog(dialog, seen),
+                   [&] {
+                       Snapshot("add-folder-dialog", dialog);
+                       return true;
+                   },
+                   Press(dialog, IDCANCEL), Gone(dialog)});
 
     EXPECT_EQ(seen.owner, owner);
     EXPECT_FALSE(seen.ownerEnabled) << "modal to its owner";

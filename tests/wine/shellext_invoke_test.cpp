@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/screenshot.h"
 #include "tests/wine/shellext_fixture.h"
 #include "win/unique_handle.h"
 
@@ -654,12 +655,13 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
         bool explorerStyle;
         const char* fileName;  // what the file-name box holds before
         bool fromBox;          // the menu was opened on the box, not the dialog
+        const char* screenshot;  // name of the before/after pictures, when taken
     } cases[] = {
-        {"Explorer style with a name", true, "keep.txt", false},
-        {"Explorer style, empty", true, "", false},
-        {"Explorer style, menu on the box", true, "keep.txt", true},
-        {"old style with a name", false, "keep.txt", false},
-        {"old style, empty", false, "", true},
+        {"Explorer style with a name", true, "keep.txt", false, "open-dialog-explorer-style"},
+        {"Explorer style, empty", true, "", false, nullptr},
+        {"Explorer style, menu on the box", true, "keep.txt", true, nullptr},
+        {"old style with a name", false, "keep.txt", false, "open-dialog-old-style"},
+        {"old style, empty", false, "", true, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -681,6 +683,7 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
                 EXPECT_NE(box, nullptr);
                 shownBefore = FolderShown(dialog, c.explorerStyle);
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.fileName));
+                if (c.screenshot) Snapshot(std::string(c.screenshot) + "-1-before", dialog);
                 return true;
             },
             [&] {
@@ -699,6 +702,7 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
                 HWND edit = c.explorerStyle ? reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0))
                                             : box;
                 SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selFrom), reinterpret_cast<LPARAM>(&selTo));
+                if (c.screenshot) Snapshot(std::string(c.screenshot) + "-2-after", dialog);
                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 return true;
             },
