@@ -1,12 +1,5 @@
-# Cross-compiling for 64-bit Windows with MinGW-w64 (posix thread model, for GoogleTest).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling for 64-bit Windows; tests run in a 64-bit Wine prefix.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(WAYLEAP_WINEARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -21,11 +21,7 @@ struct AddDialogState {
     std::string path;
 };
 
-void ShowError(HWND owner, UINT textId) {
-    const std::string caption = LoadModuleString(IDS_ERROR_CAPTION);
-    const std::string text = LoadModuleString(textId);
-    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_ICONHAND);
-}
+void ShowError(HWND owner, UINT textId) { ShowModuleMessage(owner, textId, IDS_ERROR_CAPTION, MB_ICONHAND); }
 
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 

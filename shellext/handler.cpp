@@ -138,16 +138,7 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleStringW(kStrListVerb) + std::to_wstring(reply.index);
                 break;
-            default: {
-                const std::string& path = commandPaths_[reply.index];
-                if (!path.empty()) {
-                    const int length =
-                        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-                    text.resize(static_cast<std::size_t>(length));
-                    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &text[0], length);
-                }
-                break;
-            }
+            default: text = AnsiToWide(commandPaths_[reply.index]); break;
             }
             const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
             const std::u16string_view cut = CutUtf16(units, cchMax - 1);

@@ -125,12 +125,6 @@ BOOL CALLBACK FindVisibleRichEdit(HWND child, LPARAM param) {
     return TRUE;
 }
 
-void ShowMessage(HWND owner, UINT textId, UINT captionId, UINT style) {
-    const std::string caption = LoadModuleString(captionId);
-    const std::string text = LoadModuleString(textId);
-    MessageBoxA(owner, text.c_str(), caption.c_str(), style);
-}
-
 // The shell's allocator, the desktop folder and the folder's id list; all
 // given back when the navigation ends, whichever way it ends.
 struct ResolvedFolder {
@@ -196,7 +190,7 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         switch (Resolve(invoker, path, folder)) {
         case Resolution::Failed: return E_FAIL;
         case Resolution::NotFound:
-            ShowMessage(invoker, IDS_FOLDER_NOT_FOUND, IDS_ERROR_CAPTION, MB_ICONHAND);
+            ShowModuleMessage(invoker, IDS_FOLDER_NOT_FOUND, IDS_ERROR_CAPTION, MB_ICONHAND);
             return E_FAIL;
         case Resolution::Found: break;
         }

@@ -77,4 +77,10 @@ std::wstring LoadModuleStringW(UINT id) {
     return length > 0 ? std::wstring(buffer, static_cast<std::size_t>(length)) : std::wstring();
 }
 
+void ShowModuleMessage(HWND owner, UINT textId, UINT captionId, UINT style) {
+    const std::string caption = LoadModuleString(captionId);
+    const std::string text = LoadModuleString(textId);
+    MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}
+
 }  // namespace wayleap::shellext

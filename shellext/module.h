@@ -37,4 +37,7 @@ public:
 std::string LoadModuleString(UINT id);
 std::wstring LoadModuleStringW(UINT id);
 
+// A message box whose text and caption come from the DLL's string table.
+void ShowModuleMessage(HWND owner, UINT textId, UINT captionId, UINT style);
+
 }  // namespace wayleap::shellext

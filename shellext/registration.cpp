@@ -37,14 +37,6 @@ std::string ShortModulePath() {
     return std::string(shortPath.data(), length);
 }
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
-
 HRESULT WriteRow(const RegistrationRow& row, const std::string& modulePath) {
     if (row.forceRemove) RegDeleteTreeA(HKEY_CLASSES_ROOT, row.key);  // the key and everything under it
     unique_hkey key;
@@ -62,7 +54,7 @@ HRESULT WriteRow(const RegistrationRow& row, const std::string& modulePath) {
 HRESULT LoadOwnTypeLib(ITypeLib** typeLib, std::wstring& loadedFrom) {
     const std::string path = ModuleFileName();
     if (path.empty()) return E_FAIL;
-    loadedFrom = Widen(path);
+    loadedFrom = AnsiToWide(path);
     HRESULT hr = LoadTypeLib(loadedFrom.c_str(), typeLib);
     if (SUCCEEDED(hr)) return hr;
     // Same name with the extension ".tlb" (appended when the name has no dot).
@@ -71,7 +63,7 @@ HRESULT LoadOwnTypeLib(ITypeLib** typeLib, std::wstring& loadedFrom) {
     std::string tlb = (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ? path.substr(0, dot)
                                                                                                  : path;
     tlb += ".tlb";
-    loadedFrom = Widen(tlb);
+    loadedFrom = AnsiToWide(tlb);
     return LoadTypeLib(loadedFrom.c_str(), typeLib);
 }
 
