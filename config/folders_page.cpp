@@ -1,0 +1,193 @@
+// The Folders page: the folder list as rows of a list view - rename in place,
+// Modify, Delete, Up, Down, Add a Folder... - rebuilt and saved on apply.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+#include <shlobj.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "config/config_app.h"
+#include "config/folder_rows_view.h"
+#include "config/resource_ids.h"
+#include "core/folder_rows.h"
+#include "win/code_page.h"
+#include "win/list_file_io.h"
+
+namespace wayleap::config {
+namespace {
+
+struct FoldersState {
+    ProgramState* program = nullptr;
+    HWND list = nullptr;
+    LoadStatus load = LoadStatus::Missing;
+    bool refusalTold = false;  // the user has been told the list is not saved over
+};
+
+FoldersState* StateOf(HWND page) { return reinterpret_cast<FoldersState*>(GetWindowLongPtrA(page, DWLP_USER)); }
+
+void Changed(HWND page) { PropSheet_Changed(GetParent(page), page); }
+
+void AddColumn(HWND list, int index, UINT titleId, int width) {
+    std::string title = LoadProgramString(titleId);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = &title[0];
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void OnInit(HWND page, ProgramState* program) {
+    auto* state = new FoldersState();
+    state->program = program;
+    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    state->load = LoadFolderList(program->dataFilePath, program->folders);
+
+    HWND list = state->list = GetDlgItem(page, IDC_FOLDER_LIST);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    AddColumn(list, 0, IDS_COLUMN_NAME, 80);
+    RECT client = {};
+    GetClientRect(list, &client);
+    AddColumn(list, 1, IDS_COLUMN_PATH, client.right - 80 - 83);
+    AddColumn(list, 2, IDS_COLUMN_EXPAND, 48);
+    AddColumn(list, 3, IDS_COLUMN_SORT, 35);
+
+    SendMessageA(list, LVM_SETITEMCOUNT, program->folders.Count(), 0);
+    int row = 0;
+    for (const FolderEntry& entry : program->folders) InsertRow(list, row++, RowFromEntry(entry));
+}
+
+void OnDelete(HWND page, FoldersState& state) {
+    const std::vector<bool> selected = SelectedRows(state.list);
+    std::size_t count = 0;
+    for (bool s : selected) count += s ? 1 : 0;
+    if (count == 0) return;
+    const std::string question =
+        DeleteQuestion(count, LoadProgramString(IDS_DELETE_ONE), LoadProgramString(IDS_DELETE_MANY));
+    const std::string caption = LoadProgramString(IDS_DELETE_CAPTION);
+    if (MessageBoxA(page, question.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
+    for (std::size_t row : RowsToDelete(selected)) {
+        SendMessageA(state.list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    }
+    Changed(page);
+}
+
+void OnMove(HWND page, FoldersState& state, bool up) {
+    const std::vector<bool> selected = SelectedRows(state.list);
+    const std::vector<RowSwap> swaps = up ? SwapsForUp(selected) : SwapsForDown(selected);
+    for (const RowSwap& swap : swaps) SwapRows(state.list, static_cast<int>(swap.first), static_cast<int>(swap.second));
+    if (!swaps.empty()) Changed(page);
+}
+
+// The shell's folder browser: file-system folders only.
+bool BrowseForFolder(HWND owner, std::string& path) {
+    char buffer[MAX_PATH + 1] = {};
+    const std::string title = LoadProgramString(IDS_BROWSE_TITLE);
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pszDisplayName = buffer;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&info);
+    if (!pidl) return false;
+    const bool found = SHGetPathFromIDListA(pidl, buffer) != FALSE;
+    CoTaskMemFree(pidl);
+    if (!found) return false;
+    path = buffer;
+    return true;
+}
+
+void OnAddFolder(HWND page, FoldersState& state) {
+    std::string path;
+    const bool chosen = state.program->chooseFolder ? state.program->chooseFolder(page, path)
+                                                   : BrowseForFolder(page, path);
+    if (!chosen || path.empty()) return;
+    if (ShowAddDialog(page, state.list, path) == IDOK) Changed(page);
+}
+
+void OnDoubleClick(HWND page, FoldersState& state) {
+    const int focused = static_cast<int>(SendMessageA(state.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused < 0) return;
+    if (ShowModifyDialog(page, state.list, focused) == IDOK) Changed(page);
+}
+
+// Rebuilds the list from the rows and saves it. A list that was not read
+// whole is never saved over (the user is told once, and the rows stay);
+// a failed save is told and keeps the sheet open with Apply enabled.
+LONG_PTR OnApply(HWND page, FoldersState& state) {
+    if (!MaySaveOver(state.load)) {
+        if (state.refusalTold) return PSNRET_NOERROR;
+        state.refusalTold = true;
+        ShowTableMessage(page, IDS_LIST_NOT_READ, IDS_ERROR_CAPTION, MB_ICONHAND);
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    }
+    FolderList rebuilt = ListFromRows(ReadRows(state.list), SystemLeadBytes());
+    const SaveStatus saved = SaveFolderList(state.program->dataFilePath, rebuilt);
+    if (saved != SaveStatus::Saved) {
+        ShowTableMessage(page, saved == SaveStatus::TooLarge ? IDS_LIST_FULL : IDS_SAVE_FAILED, IDS_ERROR_CAPTION,
+                         MB_ICONHAND);
+        Changed(page);
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    }
+    state.program->folders = std::move(rebuilt);
+    // What is on disk now is what the rows hold: later saves may replace it.
+    state.load = LoadStatus::Loaded;
+    PropSheet_UnChanged(GetParent(page), page);
+    return PSNRET_NOERROR;
+}
+
+LONG_PTR OnNotify(HWND page, FoldersState& state, const NMHDR& header) {
+    switch (header.code) {
+    case PSN_APPLY: return OnApply(page, state);
+    case LVN_ENDLABELEDITA: {
+        const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
+        // Cancelled edits have no text; blank names are refused; any other
+        // name is taken exactly as typed.
+        return edit.item.pszText && AcceptsNewName(edit.item.pszText, SystemLeadBytes()) ? TRUE : FALSE;
+    }
+    case NM_DBLCLK:
+        if (header.idFrom == IDC_FOLDER_LIST) OnDoubleClick(page, state);
+        return 0;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    FoldersState* state = StateOf(page);
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            OnInit(page, reinterpret_cast<ProgramState*>(reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam));
+            return TRUE;
+        case WM_COMMAND:
+            if (!state || HIWORD(wParam) != BN_CLICKED) return FALSE;
+            switch (LOWORD(wParam)) {
+            case IDC_DELETE: OnDelete(page, *state); return TRUE;
+            case IDC_ADD_FOLDER: OnAddFolder(page, *state); return TRUE;
+            case IDC_UP: OnMove(page, *state, true); return TRUE;
+            case IDC_DOWN: OnMove(page, *state, false); return TRUE;
+            default: return FALSE;
+            }
+        case WM_NOTIFY:
+            if (!state) return FALSE;
+            SetWindowLongPtrA(page, DWLP_MSGRESULT, OnNotify(page, *state, *reinterpret_cast<const NMHDR*>(lParam)));
+            return TRUE;
+        case WM_DESTROY:
+            delete state;
+            SetWindowLongPtrA(page, DWLP_USER, 0);
+            return FALSE;
+        default: return FALSE;
+        }
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}
+
+}  // namespace wayleap::config

@@ -1,0 +1,61 @@
+// Resource ids of Wayleap.exe, numbered as the configuration program has always numbered them.
+#pragma once
+
+#define IDS_SHEET_CAPTION 110      // "Wayleap Configuration"
+#define IDS_TAB_GENERAL 111        // "General"
+#define IDS_TAB_FOLDERS 112        // "Folders"
+#define IDS_DATA_FILE 116          // "FolderList.dat"
+#define IDS_COLUMN_NAME 117        // "Name"
+#define IDS_COLUMN_PATH 118        // "Path"
+#define IDS_DELETE_MANY 119        // "Do you want to delete these %d items?"
+#define IDS_DELETE_ONE 120         // "Do you want to delete the item?"
+#define IDS_DELETE_CAPTION 121     // "Wayleap - Delete"
+#define IDS_BROWSE_TITLE 122       // "Select a folder to add to Wayleap:"
+#define IDS_TAB_ABOUT 123          // "About"
+#define IDS_NAME_EMPTY 124         // "The name field can not be empty."
+#define IDS_PATH_EMPTY 125         // "The path field can not be empty."
+#define IDS_MODIFY_CAPTION 126     // "Wayleap - Modify"
+#define IDS_ADD_CAPTION 127        // "Wayleap - Add"
+#define IDS_COLUMN_EXPAND 129      // "Expand"
+#define IDS_COLUMN_SORT 130        // "Sort"
+// Messages for what cannot be done safely.
+#define IDS_ERROR_CAPTION 140      // "Wayleap - Error"
+#define IDS_LIST_NOT_READ 141      // the list was not read whole; it is not saved over
+#define IDS_SAVE_FAILED 142        // the list could not be saved
+#define IDS_LIST_FULL 143          // the list would not fit the file
+#define IDS_NEEDS_ADMIN 144        // enabling or disabling needs administrator rights
+#define IDS_NAME_LINE_BREAK 145    // a name cannot hold a line break
+#define IDS_PATH_BAD_CHAR 146      // a path cannot hold a line break or "|"
+
+#define IDD_GENERAL 129
+#define IDD_FOLDERS 130
+#define IDD_ABOUT 131
+#define IDD_ADD 201
+#define IDD_MODIFY 202
+
+#define IDI_WAYLEAP 135
+#define IDR_HAND_CURSOR 181
+
+// General page
+#define IDC_ENABLE 1000
+#define IDC_STYLE_SUBMENU 1001
+#define IDC_STYLE_DIRECT 1002
+// Folders page
+#define IDC_FOLDER_LIST 1004
+#define IDC_DELETE 1005
+#define IDC_ADD_FOLDER 1006
+#define IDC_UP 1007
+#define IDC_DOWN 1008
+// About page
+#define IDC_WEB_LINK 1019
+#define IDC_MAIL_LINK 1020
+// Add dialog
+#define IDC_ADD_NAME 201
+#define IDC_ADD_PATH 202
+#define IDC_ADD_EXPAND 1029
+#define IDC_ADD_SORT 1032
+// Modify dialog
+#define IDC_MODIFY_NAME 1017
+#define IDC_MODIFY_PATH 1018
+#define IDC_MODIFY_EXPAND 1031
+#define IDC_MODIFY_SORT 1034
