@@ -100,10 +100,29 @@ double TimeHandler(IClassFactory* factory, PCIDLIST_ABSOLUTE folder, std::vector
 
 // The same platform work without the handler: the file read, the directory
 // walks, and menus of the same shape filled with InsertMenuItemA.
-double TimeFloor(const std::string& dataFile, const std::vector<std::string>& dirs, const std::vector<int>& shape) {
+// With `shellCalls`, also the calls every menu makes besides those: the
+// clicked folder's path, the menu-style registry value, the hidden-files
+// setting and the foreground window's class (when something is expanded).
+double TimeFloor(const std::string& dataFile, const std::vector<std::string>& dirs, const std::vector<int>& shape,
+                 PCIDLIST_ABSOLUTE folder, bool shellCalls) {
     std::vector<HMENU> menus;
     for (std::size_t i = 0; i < shape.size(); ++i) menus.push_back(CreatePopupMenu());
     const double start = Now();
+    if (shellCalls) {
+        char path[MAX_PATH + 1];
+        SHGetPathFromIDListA(folder, path);
+        unique_hkey key;
+        DWORD value = 0, size = sizeof value;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wayleap", 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+            RegQueryValueExA(key.get(), "submenu", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        }
+        if (!dirs.empty()) {
+            SHELLFLAGSTATE flags = {};
+            SHGetSettings(&flags, SSF_SHOWALLOBJECTS);
+            char className[256];
+            if (HWND foreground = GetForegroundWindow()) GetClassNameA(foreground, className, sizeof className);
+        }
+    }
     {
         std::vector<char> buffer(65537);
         unique_file file(CreateFileA(dataFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -266,14 +285,16 @@ int main(int argc, char** argv) {
         TimeHandler(factory, folder, &shape);  // warm the caches once
         int items = 0;
         for (int n : shape) items += n;
-        std::vector<double> handler, floor;
+        std::vector<double> handler, floor, fullFloor;
         for (int i = 0; i < c.runs; ++i) {
             handler.push_back(TimeHandler(factory, folder, nullptr));
-            floor.push_back(TimeFloor(dataFile, c.walkedDirs, shape));
+            floor.push_back(TimeFloor(dataFile, c.walkedDirs, shape, folder, false));
+            fullFloor.push_back(TimeFloor(dataFile, c.walkedDirs, shape, folder, true));
         }
-        const double h = Median(handler), f = Median(floor);
-        std::printf("%-55s %5zu entries, %5d menu items: handler %8.3f ms, floor %8.3f ms, ratio %.2f\n", c.name,
-                    c.list.Count(), items, h, f, h / f);
+        const double h = Median(handler), f = Median(floor), full = Median(fullFloor);
+        std::printf("%s: %zu entries, %d menu items\n  handler %8.3f ms | floor %8.3f ms, ratio %.2f | floor with the"
+                    " shell and registry calls %8.3f ms, ratio %.2f\n",
+                    c.name, c.list.Count(), items, h, f, h / f, full, h / full);
     }
 
     SaveFolderList(dataFile, cases[0].list);
