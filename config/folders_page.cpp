@@ -45,6 +45,9 @@ void OnInit(HWND page, ProgramState* program) {
     auto* state = new FoldersState();
     state->program = program;
     SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    // The load appends; the rows must show the file alone, also when the
+    // caller shows the sheet again with the list of an earlier run.
+    program->folders.Clear();
     state->load = LoadFolderList(program->dataFilePath, program->folders);
 
     HWND list = state->list = GetDlgItem(page, IDC_FOLDER_LIST);

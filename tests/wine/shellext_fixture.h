@@ -12,6 +12,7 @@
 
 #include "core/folder_list.h"
 #include "tests/wine/test_support.h"
+#include "tests/wine/window_driver.h"
 
 namespace wayleap::test {
 
@@ -119,9 +120,7 @@ std::string HelpTextA(Handler& h, UINT offset);
 
 }  // namespace wayleap::test
 
-// Driving real windows from the test's own thread: command invocation and the
-// dialogs it shows.
-#include <functional>
+// Invoking commands as the shell does; window_driver.h drives the dialogs they show.
 
 namespace wayleap::test {
 
@@ -133,65 +132,5 @@ HRESULT InvokeVerb(IContextMenu* menu, HWND window, const char* verb);
 // The command offset of the first item with this text, searched through the
 // popups as well; UINT_MAX when there is none.
 UINT OffsetOfItem(const std::vector<MenuItem>& items, const std::string& text, UINT first = kFirstId);
-
-// Text of a window or control (WM_GETTEXT).
-std::string TextOf(HWND window);
-// A visible top-level dialog-class ("#32770") window of this thread with that caption, or null.
-HWND FindThreadDialog(const std::string& caption);
-// The text a message box shows; empty for a window that is not a message box.
-std::string MessageBoxText(HWND box);
-// Closes every visible dialog of this thread (message boxes with OK, other
-// dialogs with Cancel) and returns their captions.
-std::vector<std::string> CloseThreadDialogs();
-
-// Runs this thread's messages until `done` holds or `timeoutMs` have passed;
-// true when it held.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-void PumpFor(DWORD ms);
-
-// Steps run one per tick of a 10 ms thread timer, so they also run inside the
-// modal loops of DialogBox, MessageBox and GetOpenFileName: a test sets the
-// script up before the call that shows a modal window. A step returns true
-// when it is done; the next one runs on a later tick. A step must not run a
-// modal loop itself (post the click that opens one instead). When the steps
-// have not finished in time the script reports a failure and closes the
-// thread's dialogs, so a modal call never hangs the test.
-class TimerScript {
-public:
-    using Step = std::function<bool()>;
-    explicit TimerScript(std::vector<Step> steps, DWORD timeoutMs = 15000);
-    ~TimerScript();
-    TimerScript(const TimerScript&) = delete;
-    TimerScript& operator=(const TimerScript&) = delete;
-
-    bool finished() const { return next_ >= steps_.size(); }
-    bool timedOut() const { return timedOut_; }
-    // Pumps messages until every step is done or the time is up; true when done.
-    bool RunToEnd();
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
-    void Advance();
-    void Stop();
-
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    DWORD start_;
-    DWORD timeoutMs_;
-    UINT_PTR timer_ = 0;
-    bool running_ = false;
-    bool timedOut_ = false;
-};
-
-// For calls that must show nothing: closes every dialog of this thread that
-// appears while it lives and keeps the captions.
-class DialogSentinel {
-public:
-    DialogSentinel();
-    std::vector<std::string> seen;
-
-private:
-    TimerScript script_;
-};
 
 }  // namespace wayleap::test
