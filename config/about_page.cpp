@@ -13,8 +13,8 @@
 namespace wayleap::config {
 namespace {
 
-constexpr char kWebSite[] = "https://wayleap.example.org/";
-constexpr char kMailTo[] = "mailto:support@wayleap.example.org";
+constexpr char kWebSite[] = "https://wayleap.example/";
+constexpr char kMailTo[] = "mailto:hello@wayleap.example";
 constexpr char kOldProcProperty[] = "WayleapLinkOldProc";
 
 struct AboutState {
@@ -75,10 +75,13 @@ INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORSTATIC: {
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
         if (id != IDC_WEB_LINK && id != IDC_MAIL_LINK) return FALSE;
+        // Blue text on whatever the page shows behind it: with visual styles
+        // the page is lighter than the button-face colour, which would leave
+        // a grey box around each link.
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 255));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetStockObject(HOLLOW_BRUSH));
     }
     case WM_COMMAND:
         if (HIWORD(wParam) != STN_CLICKED) return FALSE;
