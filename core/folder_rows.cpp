@@ -1,6 +1,8 @@
 // The Folders page and its Add and Modify dialogs as decisions on plain data.
 #include "core/folder_rows.h"
 
+#include <optional>
+
 namespace wayleap {
 
 namespace {
@@ -34,37 +36,33 @@ FolderList ListFromRows(const std::vector<FolderRow>& rows, const LeadBytes& lea
     return list;
 }
 
-std::vector<RowSwap> SwapsForUp(const std::vector<bool>& selected) {
+namespace {
+
+// The anchor walk behind Up (from the top) and Down (from the bottom): an
+// unselected row becomes the anchor; a selected row with an anchor changes
+// places with it, and its old place - now holding the unselected row that
+// moved past it - becomes the anchor.
+std::vector<RowSwap> AnchorWalk(const std::vector<bool>& selected, bool fromTop) {
     std::vector<RowSwap> swaps;
-    bool haveAnchor = false;
-    std::size_t anchor = 0;
-    for (std::size_t i = 0; i < selected.size(); ++i) {
+    std::optional<std::size_t> anchor;
+    const std::size_t count = selected.size();
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t i = fromTop ? step : count - 1 - step;
         if (!selected[i]) {
-            haveAnchor = true;
             anchor = i;
-        } else if (haveAnchor) {
-            swaps.emplace_back(anchor, i);
-            anchor = i;  // now holds the unselected row that moved down
+        } else if (anchor) {
+            swaps.emplace_back(*anchor, i);
+            anchor = i;
         }
     }
     return swaps;
 }
 
-std::vector<RowSwap> SwapsForDown(const std::vector<bool>& selected) {
-    std::vector<RowSwap> swaps;
-    bool haveAnchor = false;
-    std::size_t anchor = 0;
-    for (std::size_t i = selected.size(); i-- > 0;) {
-        if (!selected[i]) {
-            haveAnchor = true;
-            anchor = i;
-        } else if (haveAnchor) {
-            swaps.emplace_back(anchor, i);
-            anchor = i;  // now holds the unselected row that moved up
-        }
-    }
-    return swaps;
-}
+}  // namespace
+
+std::vector<RowSwap> SwapsForUp(const std::vector<bool>& selected) { return AnchorWalk(selected, true); }
+
+std::vector<RowSwap> SwapsForDown(const std::vector<bool>& selected) { return AnchorWalk(selected, false); }
 
 std::vector<std::size_t> RowsToDelete(const std::vector<bool>& selected) {
     std::vector<std::size_t> deletions;
