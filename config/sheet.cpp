@@ -5,6 +5,7 @@
 
 #include "config/config_app.h"
 #include "config/resource_ids.h"
+#include "win/module_file.h"
 
 namespace wayleap::config {
 namespace {
@@ -33,16 +34,10 @@ HPROPSHEETPAGE MakePage(HINSTANCE module, int templateId, UINT titleId, DLGPROC 
 
 HINSTANCE ResourceModule() { return g_module; }
 
-std::string LoadProgramString(UINT id) {
-    char buffer[512] = {};
-    const int length = LoadStringA(g_module, id, buffer, sizeof buffer);
-    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
-}
+std::string LoadProgramString(UINT id) { return LoadStringFrom(g_module, id); }
 
 int ShowTableMessage(HWND owner, UINT textId, UINT captionId, UINT style) {
-    const std::string caption = LoadProgramString(captionId);
-    const std::string text = LoadProgramString(textId);
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ShowStringTableMessage(g_module, owner, textId, captionId, style);
 }
 
 INT_PTR ShowConfigurationSheet(ProgramState& state, HWND owner, SheetCreated onCreated) {

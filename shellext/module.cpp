@@ -4,7 +4,7 @@
 #include "core/ansi_text.h"
 #include "shellext/resource_ids.h"
 #include "win/code_page.h"
-#include "win/list_file_io.h"
+#include "win/module_file.h"
 
 namespace wayleap::shellext {
 namespace {
@@ -27,15 +27,15 @@ const std::string& EmptyString() {
 
 void Module::Attach(HINSTANCE instance) {
     g_instance = instance;
+    const std::string name = ModuleFileName(instance);
     // Strings live for the whole process; they are never freed, so nothing
     // depends on the order of static destruction at unload.
-    g_dataFilePath = new std::string(ModuleDataFilePath(instance, IDS_DATA_FILE));
+    g_dataFilePath = new std::string(
+        DataFilePathFor(name, LoadStringFrom(instance, IDS_DATA_FILE), SystemLeadBytes(), MAX_PATH));
     std::string directory;
-    char name[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(instance, name, MAX_PATH + 1);
-    if (length > 0 && length <= MAX_PATH) {
-        const std::size_t slash = FindLastBackslash(std::string_view(name, length), SystemLeadBytes());
-        if (slash != std::string_view::npos) directory.assign(name, slash + 1);
+    if (name.size() <= MAX_PATH) {
+        const std::size_t slash = FindLastBackslash(name, SystemLeadBytes());
+        if (slash != std::string::npos) directory = name.substr(0, slash + 1);
     }
     g_directory = new std::string(directory);
     std::string program = directory + "Wayleap.exe";
@@ -65,11 +65,7 @@ void Module::HandlerDestroyed() {
     if (InterlockedDecrement(&g_liveHandlers) < 0) InterlockedExchange(&g_liveHandlers, 0);
 }
 
-std::string LoadModuleString(UINT id) {
-    char buffer[512] = {};
-    const int length = LoadStringA(g_instance, id, buffer, sizeof buffer);
-    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
-}
+std::string LoadModuleString(UINT id) { return LoadStringFrom(g_instance, id); }
 
 std::wstring LoadModuleStringW(UINT id) {
     wchar_t buffer[256] = {};
@@ -78,9 +74,7 @@ std::wstring LoadModuleStringW(UINT id) {
 }
 
 void ShowModuleMessage(HWND owner, UINT textId, UINT captionId, UINT style) {
-    const std::string caption = LoadModuleString(captionId);
-    const std::string text = LoadModuleString(textId);
-    MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    ShowStringTableMessage(g_instance, owner, textId, captionId, style);
 }
 
 }  // namespace wayleap::shellext

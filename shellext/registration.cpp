@@ -10,22 +10,18 @@
 #include "core/registration_table.h"
 #include "shellext/module.h"
 #include "win/code_page.h"
+#include "win/module_file.h"
 #include "win/unique_handle.h"
 
 namespace wayleap::shellext {
 namespace {
 
-std::string ModuleFileName() {
-    std::vector<char> name(32768);
-    const DWORD length = GetModuleFileNameA(Module::Instance(), name.data(), static_cast<DWORD>(name.size()));
-    if (length == 0 || length >= name.size()) return {};
-    return std::string(name.data(), length);
-}
+std::string OwnFileName() { return ModuleFileName(Module::Instance()); }
 
 // The DLL's path in its short (8.3) form, as the in-process server entry
 // holds it; the long path where the volume has no short names.
 std::string ShortModulePath() {
-    const std::string longPath = ModuleFileName();
+    const std::string longPath = OwnFileName();
     if (longPath.empty()) return {};
     std::vector<char> shortPath(longPath.size() + 1);
     DWORD length = GetShortPathNameA(longPath.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
@@ -52,7 +48,7 @@ HRESULT WriteRow(const RegistrationRow& row, const std::string& modulePath) {
 
 // Loads the embedded type library, or failing that the .tlb beside the DLL.
 HRESULT LoadOwnTypeLib(ITypeLib** typeLib, std::wstring& loadedFrom) {
-    const std::string path = ModuleFileName();
+    const std::string path = OwnFileName();
     if (path.empty()) return E_FAIL;
     loadedFrom = AnsiToWide(path);
     HRESULT hr = LoadTypeLib(loadedFrom.c_str(), typeLib);

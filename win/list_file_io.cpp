@@ -8,6 +8,7 @@
 #include "core/ansi_text.h"
 #include "core/list_file.h"
 #include "win/code_page.h"
+#include "win/module_file.h"
 #include "win/unique_handle.h"
 
 namespace wayleap {
@@ -70,16 +71,9 @@ SaveStatus ProbeForOthers(const std::string& path) {
 }  // namespace
 
 std::string ModuleDataFilePath(HMODULE module, UINT fileNameId) {
-    // A buffer far larger than MAX_PATH, so that an over-long directory is
-    // seen as such instead of being cut to something that looks valid.
-    std::vector<char> moduleName(32768);
-    const DWORD length = GetModuleFileNameA(module, moduleName.data(), static_cast<DWORD>(moduleName.size()));
-    if (length >= moduleName.size()) return {};
-    char fileName[256] = {};
-    if (LoadStringA(module, fileNameId, fileName, sizeof fileName) <= 0) return {};
-    // A failed GetModuleFileNameA leaves the directory empty: the file name
-    // alone is then opened relative to the current directory.
-    return DataFilePathFor(std::string_view(moduleName.data(), length), fileName, SystemLeadBytes(), MAX_PATH);
+    // A module name that cannot be read leaves the directory empty: the file
+    // name alone is then opened relative to the current directory.
+    return DataFilePathFor(ModuleFileName(module), LoadStringFrom(module, fileNameId), SystemLeadBytes(), MAX_PATH);
 }
 
 LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
