@@ -16,11 +16,12 @@ for preset in win32 win64; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target menu_bench SkipdoorCM >/dev/null
     arch=$([ "$preset" = win64 ] && echo win64 || echo win32)
+    dll=$([ "$preset" = win64 ] && echo SkipdoorCM64.dll || echo SkipdoorCM.dll)
     build="$PWD/build/$preset"
     tools/wine-env.sh start "$build" "$arch" >/dev/null
     echo "== context menu ($preset, under Wine)"
     status=0
-    tools/wine-run.sh "$build" "$build/bench/menu_bench.exe" "$build/shellext/SkipdoorCM.dll" "$cycles" || status=$?
+    tools/wine-run.sh "$build" "$build/bench/menu_bench.exe" "$build/shellext/$dll" "$cycles" || status=$?
     tools/wine-env.sh stop "$build" >/dev/null
     [ "$status" -eq 0 ] || exit "$status"
 done

@@ -26,7 +26,9 @@ const std::string& BuiltDllPath() { return g_builtDll; }
 
 InstalledDll::InstalledDll(const std::string& dir) : dir_(dir) {
     CreateDirectoryA(dir_.c_str(), nullptr);
-    dllPath_ = dir_ + "SkipdoorCM.dll";
+    // Installed under its built name: SkipdoorCM.dll, or SkipdoorCM64.dll for x86_64.
+    const std::string& built = BuiltDllPath();
+    dllPath_ = dir_ + built.substr(built.find_last_of('\\') + 1);
     if (!CopyFileA(BuiltDllPath().c_str(), dllPath_.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << BuiltDllPath();
         return;

@@ -134,6 +134,7 @@ TEST_F(Registration, PathWithAnApostropheIsStoredAsTheRealPath) {
 
 TEST(VersionResource, NamesTheProductAndItsVersion) {
     const std::string path = BuiltDllPath();
+    EXPECT_EQ(path.substr(path.find_last_of('\\') + 1), sizeof(void*) == 8 ? "SkipdoorCM64.dll" : "SkipdoorCM.dll");
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);
@@ -146,7 +147,8 @@ TEST(VersionResource, NamesTheProductAndItsVersion) {
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00000006u);
     for (const auto& [name, value] : {std::pair<const char*, const char*>{"FileDescription", "Wayleap Context Menu DLL"},
-                                      {"ProductName", "Wayleap"}, {"FileVersion", "0.6.0.1"}}) {
+                                      {"ProductName", "Wayleap"}, {"FileVersion", "0.6.0.1"},
+                                      {"OriginalFilename", sizeof(void*) == 8 ? "SkipdoorCM64.dll" : "SkipdoorCM.dll"}}) {
         char* text = nullptr;
         const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
         ASSERT_TRUE(VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)) << name;
