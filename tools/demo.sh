@@ -1,19 +1,61 @@
 #!/usr/bin/env bash
-# The main job, for now: builds the Windows binaries (i686 and x86_64) and
-# shows what there is - each program and library with its size and the DLLs
-# it imports (system DLLs only: the MinGW runtime is linked in statically).
+# The main job: builds Wayleap, installs it with its own installer into a fresh
+# private Wine prefix (64-bit, so both DLLs are registered) and shows it at
+# work on a sample folder tree, leaving the evidence in one output folder:
+#   config-1-general.png, config-2-folders.png, config-3-about.png
+#       Wayleap.exe's three pages; the menu is switched on from the General page
+#   menu-submenu-style.txt, menu-direct-style.txt
+#       the context menu of a right-click on a folder background, as a tree
+#       (text, command offset, state, help text, verb)
+#   menu-submenu-style.png, menu-direct-style.png
+#       the same menus open on screen (TrackPopupMenu), a sub-folder popup open
+#   open-dialog-1-before.png, open-dialog-2-menu.png, open-dialog-3-after.png
+#       a real Open dialog, the menu open over it, and the dialog after the
+#       folder command sent it to that folder (its file name given back)
+#   demo.log
+#       everything the demo printed
+# Windows show on Xvfb, or on your display when DISPLAY is set.
+#
+#   tools/demo.sh [--list FolderList.dat] [--out DIR]
+#     --list  use this FolderList.dat instead of the sample (demo/sample/)
+#     --out   output folder (default build/demo/output)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./tools/bootstrap.sh >/dev/null
-for preset in win32 win64; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j2 >/dev/null
-    echo "== build/$preset"
-    while IFS= read -r -d '' f; do
-        imports=$(objdump -p "$f" 2>/dev/null | awk '/DLL Name:/ {printf "%s ", $3}')
-        printf '  %-48s %8s bytes  imports: %s\n' "${f#build/$preset/}" "$(stat -c %s "$f")" "$imports"
-    done < <(find "build/$preset" \( -name wineprefix -o -name CMakeFiles -o -name googletest \) -prune -o \( -name '*.exe' -o -name '*.dll' \) -print0 | sort -z)
+root=$PWD
+
+list="$root/demo/sample/FolderList.dat"
+out="$root/build/demo/output"
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --list) list=$(realpath "${2:?--list needs a file}"); shift 2 ;;
+    --out) mkdir -p "${2:?--out needs a folder}"; out=$(realpath "$2"); shift 2 ;;
+    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "demo.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
+    esac
 done
+[ -f "$list" ] || { echo "demo.sh: no such file: $list" >&2; exit 2; }
+
+./tools/bootstrap.sh >/dev/null
+
+echo "== building (i686: Wayleap.exe, SkipdoorCM.dll, the demo driver; x86_64: SkipdoorCM64.dll, the installer)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j2 --target SkipdoorCM Wayleap wayleap_demo >/dev/null
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j2 --target installer >/dev/null
+setup="$root/build/win64/packaging/WayleapSetup-0.6.0.1.exe"
+
+demo="$root/build/demo"
+echo "== a fresh Wine prefix in $demo/wineprefix"
+tools/wine-env.sh stop "$demo" >/dev/null 2>&1 || true
+rm -rf "$demo/wineprefix" "$demo/wine-state"
+mkdir -p "$demo"
+trap 'tools/wine-env.sh stop "$demo" >/dev/null 2>&1 || true' EXIT
+tools/wine-env.sh start "$demo" win64
+
+status=0
+demo/show.sh "$demo" "$setup" "$root/build/win32/demo/wayleap_demo.exe" "$list" "$out" || status=$?
+
 echo
-echo "SkipdoorCM.dll and Wayleap.exe are not built yet; the binaries above are the"
-echo "data layer's Wine test programs. Run tools/test.sh to build and run every test."
+echo "Output folder: $out"
+ls -1 "$out" | sed 's/^/  /'
+exit "$status"

@@ -13,7 +13,9 @@ build=$(cd "${2:?build dir}" && pwd)
 state="$build/wine-state"
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko install prompts; no menu entries or icons on the host for
+# shortcuts that programs (the installer) create in the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$state"
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }

@@ -6,7 +6,9 @@ set -euo pipefail
 build=${1:?build dir}; shift
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=${WAYLEAP_WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko install prompts; no menu entries or icons on the host for
+# shortcuts that programs (the installer) create in the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ -f "$build/wine-state/display" ]; then
     DISPLAY=$(cat "$build/wine-state/display")
     export DISPLAY

@@ -11,6 +11,10 @@ namespace wayleap::test {
 bool SaveScreenshot(const std::string& path, HWND window) {
     RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (window) GetWindowRect(window, &rect);
+    return SaveScreenshot(path, rect);
+}
+
+bool SaveScreenshot(const std::string& path, const RECT& rect) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;

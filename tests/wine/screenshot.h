@@ -11,6 +11,8 @@ namespace wayleap::test {
 // Saves what the screen shows in the rectangle of `window` (the whole screen
 // when null) to `path`. False when nothing could be captured or written.
 bool SaveScreenshot(const std::string& path, HWND window = nullptr);
+// Saves what the screen shows in `rect` (screen coordinates).
+bool SaveScreenshot(const std::string& path, const RECT& rect);
 
 // The directory named by WAYLEAP_SCREENSHOTS (with a trailing backslash), or
 // empty when screenshots are not wanted.

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs Wayleap with its installer into a running Wine prefix (see
+# tools/wine-env.sh), makes the sample folder tree C:\WayleapSample there and
+# runs the demo driver, which leaves pictures and menu trees in OUT; the
+# pictures are turned into PNG files. Exits with the driver's status.
+#   demo/show.sh WINE_BUILD_DIR SETUP.exe DRIVER.exe FolderList.dat OUT [INSTALL_DIR]
+# INSTALL_DIR (no spaces: Wine re-quotes arguments with spaces) overrides the
+# installer's default directory.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?wine build dir}; setup=${2:?installer}; driver=${3:?demo driver}
+list=${4:?FolderList.dat}; out=${5:?output folder}; install_dir=${6:-}
+run() { "$here/../tools/wine-run.sh" "$build" "$@"; }
+
+sample="$build/wineprefix/drive_c/WayleapSample"
+rm -rf "$sample"
+grep -v '^#' "$here/sample/folders.txt" | while IFS= read -r folder; do
+    if [ -n "$folder" ]; then mkdir -p "$sample/$folder"; fi
+done
+
+echo "== installing: $(basename "$setup") /S${install_dir:+ /D=$install_dir}"
+if [ -n "$install_dir" ]; then
+    run "$setup" /S "/D=$install_dir" </dev/null >/dev/null 2>&1
+else
+    run "$setup" /S </dev/null >/dev/null 2>&1
+fi
+
+echo "== Wayleap at work"
+rm -rf "$out"
+mkdir -p "$out"
+cp "$list" "$out/FolderList.dat"
+status=0
+run "$driver" "$out" "$list" 'C:\WayleapSample' </dev/null 2>&1 | tr -d '\r' | tee "$out/demo.log" || status=$?
+for bmp in "$out"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+done
+exit "$status"

@@ -1,0 +1,645 @@
+// Shows an installed Wayleap at work, the way a user meets it, and leaves the
+// evidence in one folder: pictures of Wayleap.exe's three pages (the menu is
+// switched on there, on the General page), the context menu of a right-click
+// on a folder background in both styles (as text trees and as pictures of the
+// menu open on screen) and an Open dialog sent to a favourite folder.
+//
+//   wayleap_demo.exe OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER
+//
+// The handler is made from the class registration, exactly as the shell makes
+// it, so it is the installed SkipdoorCM.dll that runs; its directory is the
+// installation, where LIST_FILE is copied as FolderList.dat. Pictures are BMP
+// files; tools/demo.sh turns them into PNG.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "skipdoorcm.h"
+#include "tests/wine/screenshot.h"
+#include "tests/wine/test_support.h"
+#include "win/settings.h"
+
+using wayleap::test::SaveScreenshot;
+
+namespace {
+
+constexpr char kSheetCaption[] = "Wayleap Configuration";
+constexpr int kEnableCheckBox = 1000;  // General page: "show the menu"
+constexpr UINT kFirstId = 1;           // the first command id the host lends the handler
+constexpr UINT kLastId = 0x7FFF;
+constexpr int kExplorerFileName = 1148;
+
+std::string g_out;  // output directory, with a trailing backslash
+int g_failures = 0;
+
+void Say(const char* format, const std::string& text = {}) {
+    std::printf(format, text.c_str());
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void Fail(const std::string& what) {
+    std::printf("FAILED: %s\n", what.c_str());
+    std::fflush(stdout);
+    ++g_failures;
+}
+
+std::string WindowsPath(const char* path) {
+    std::string result = path[0] == '/' ? std::string("Z:") + path : std::string(path);
+    for (char& c : result) {
+        if (c == '/') c = '\\';
+    }
+    return result;
+}
+
+void Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Pump(50);
+    }
+    return true;
+}
+
+// Steps run one per tick of a thread timer, so they also run inside the modal
+// loops of TrackPopupMenu and GetOpenFileName; a step may itself run a modal
+// loop with a script of its own. A step returns true when it is done.
+class Script {
+public:
+    using Step = std::function<bool()>;
+    Script(std::vector<Step> steps, UINT intervalMs) : steps_(std::move(steps)) {
+        timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
+        running_.push_back(this);
+    }
+    ~Script() {
+        KillTimer(nullptr, timer_);
+        running_.erase(std::find(running_.begin(), running_.end(), this));
+    }
+    bool finished() const { return next_ >= steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        for (Script* self : running_) {
+            if (self->timer_ != id) continue;
+            if (self->busy_ || self->finished()) return;
+            self->busy_ = true;
+            if (self->steps_[self->next_]()) ++self->next_;
+            self->busy_ = false;
+            return;
+        }
+    }
+    static inline std::vector<Script*> running_;
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    UINT_PTR timer_ = 0;
+    bool busy_ = false;
+};
+
+// ---------------------------------------------------------------------------
+// The installation, as the class registration names it.
+
+std::string InstalledDllPath() {
+    wchar_t* clsid = nullptr;
+    StringFromCLSID(CLSID_SkipdoorCMH, &clsid);
+    char key[128];
+    std::snprintf(key, sizeof key, "CLSID\\%ls\\InprocServer32", clsid);
+    CoTaskMemFree(clsid);
+    char value[MAX_PATH + 1] = {};
+    LONG size = sizeof value - 1;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size) != ERROR_SUCCESS) return {};
+    char longPath[MAX_PATH + 1] = {};
+    if (GetLongPathNameA(value, longPath, MAX_PATH) == 0) return value;
+    return longPath;
+}
+
+std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
+// ---------------------------------------------------------------------------
+// Wayleap.exe: its three pages, and the menu switched on from the General page.
+
+HWND FindSheet(DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", kSheetCaption)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+// A visible dialog of that process other than its sheet: a message box.
+HWND FindMessageBox(DWORD processId, HWND sheet) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && window != sheet && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+std::string MessageText(HWND box) {
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text - 1);  // the message box's text control
+    return text;
+}
+
+void Picture(const std::string& name, HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    Pump(300);
+    if (SaveScreenshot(g_out + name + ".bmp", window)) {
+        Say("  picture %s.png", name);
+    } else {
+        Fail("picture " + name);
+    }
+}
+
+void ConfigureWithWayleapExe(const std::string& installDir) {
+    Say("Wayleap.exe: the configuration program, started from %s", installDir);
+    std::string commandLine = "\"" + installDir + "Wayleap.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, installDir.c_str(), &startup,
+                        &info)) {
+        Fail("cannot start " + commandLine);
+        return;
+    }
+    CloseHandle(info.hThread);
+    struct ProcessHandle {
+        HANDLE handle;
+        ~ProcessHandle() { CloseHandle(handle); }
+        HANDLE get() const { return handle; }
+    } process{info.hProcess};
+    HWND sheet = nullptr;
+    if (!WaitFor([&] { return (sheet = FindSheet(info.dwProcessId)) != nullptr; }, 20000)) {
+        Fail("the configuration sheet did not appear");
+        TerminateProcess(process.get(), 1);
+        return;
+    }
+    SetWindowPos(sheet, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE);
+    Pump(500);
+
+    HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND enable = GetDlgItem(general, kEnableCheckBox);
+    if (SendMessageA(enable, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(enable, BM_CLICK, 0, 0);
+    Picture("config-1-general", sheet);
+    const char* pages[] = {"config-2-folders", "config-3-about"};
+    for (int i = 0; i < 2; ++i) {
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i + 1), 0);
+        Picture(pages[i], sheet);
+    }
+    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    if (WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
+        // A list Wayleap.exe could not read whole is never saved over: it says
+        // so and keeps the sheet open. The settings are written all the same.
+        if (HWND box = FindMessageBox(info.dwProcessId, sheet)) {
+            std::printf("  Wayleap.exe did not save over this list; it says: \"%s\"\n",
+                        MessageText(box).c_str());
+            Picture("config-4-message", box);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            Pump(500);
+            PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        }
+        if (WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
+            Fail("Wayleap.exe did not end after OK");
+            TerminateProcess(process.get(), 1);
+            return;
+        }
+    }
+    if (wayleap::ReadSettings().enabled) {
+        Say("  the menu is switched on (General page, OK)");
+    } else {
+        Fail("the menu is not switched on after OK on the General page");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// A context menu made by the installed handler, as the shell makes one.
+
+struct Menu {
+    IShellExtInit* init = nullptr;
+    IContextMenu3* handler = nullptr;
+    HMENU popup = nullptr;
+    ~Menu() {
+        if (popup) DestroyMenu(popup);
+        if (handler) handler->Release();
+        if (init) init->Release();
+    }
+};
+
+PIDLIST_ABSOLUTE IdListOf(const std::string& folder) {
+    std::wstring wide(folder.begin(), folder.end());
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (FAILED(SHParseDisplayName(wide.c_str(), nullptr, &pidl, 0, nullptr))) return nullptr;
+    return pidl;
+}
+
+// Items the host puts in a background menu around the handler's own.
+void AddHostItems(HMENU popup) {
+    const char* items[] = {"View", "Sort by", "Refresh", nullptr, "Paste", "Paste shortcut",
+                           nullptr, "New", nullptr, "Properties"};
+    UINT id = 0x8000;
+    for (const char* text : items) {
+        AppendMenuA(popup, text ? MF_STRING : MF_SEPARATOR, text ? id++ : 0, text);
+    }
+}
+constexpr UINT kHandlerPosition = 6;  // after "Paste shortcut"
+
+bool MakeMenu(Menu& menu, const std::string& folder, bool withHostItems) {
+    HRESULT hr = CoCreateInstance(CLSID_SkipdoorCMH, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                  reinterpret_cast<void**>(&menu.init));
+    if (FAILED(hr)) {
+        Fail("CoCreateInstance of the handler");
+        return false;
+    }
+    menu.init->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&menu.handler));
+    PIDLIST_ABSOLUTE pidl = IdListOf(folder);
+    hr = menu.init->Initialize(pidl, nullptr, nullptr);
+    CoTaskMemFree(pidl);
+    if (FAILED(hr) || !menu.handler) {
+        Fail("Initialize on " + folder);
+        return false;
+    }
+    menu.popup = CreatePopupMenu();
+    if (withHostItems) AddHostItems(menu.popup);
+    hr = menu.handler->QueryContextMenu(menu.popup, withHostItems ? kHandlerPosition : 0, kFirstId, kLastId,
+                                        CMF_NORMAL);
+    if (FAILED(hr)) {
+        Fail("QueryContextMenu");
+        return false;
+    }
+    return true;
+}
+
+std::string CommandString(IContextMenu3* handler, UINT offset, UINT type) {
+    char text[1024] = {};
+    if (FAILED(handler->GetCommandString(offset, type, nullptr, text, sizeof text))) return {};
+    return text;
+}
+
+// A reply as the tree shows it: quoted, or "-" when the handler gives none.
+std::string Reply(IContextMenu3* handler, UINT offset, UINT type) {
+    char text[1024] = {};
+    if (FAILED(handler->GetCommandString(offset, type, nullptr, text, sizeof text))) return "-";
+    return std::string("\"") + text + "\"";
+}
+
+// Writes the menu as an indented tree: text, command offset, state, help text
+// and verb of every item. Popups are opened the way the shell opens them, with
+// WM_INITMENUPOPUP passed to the handler first.
+void WriteTree(Menu& menu, HMENU popup, int depth, std::string& out) {
+    const int count = GetMenuItemCount(popup);
+    for (int i = 0; i < count; ++i) {
+        char text[512] = {};
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_BITMAP | MIIM_CHECKMARKS;
+        item.dwTypeData = text;
+        item.cch = sizeof text - 1;
+        GetMenuItemInfoA(popup, static_cast<UINT>(i), TRUE, &item);
+        std::string line(static_cast<std::size_t>(depth) * 4, ' ');
+        if (item.fType & MFT_SEPARATOR) {
+            out += line + "--------\n";
+            continue;
+        }
+        const bool ours = item.wID >= kFirstId && item.wID <= kLastId;
+        line += text;
+        if (line.size() < 44) line.resize(44, ' ');
+        char detail[64];
+        if (ours) {
+            std::snprintf(detail, sizeof detail, "  offset %-3u", item.wID - kFirstId);
+        } else {
+            std::snprintf(detail, sizeof detail, "  %-10s", item.hSubMenu ? "" : "(host)");
+        }
+        line += detail;
+        line += (item.fState & MFS_GRAYED) ? "  grayed " : "  enabled";
+        if (item.fState & MFS_CHECKED) line += " checked";
+        if (item.hbmpItem || item.hbmpChecked) line += " picture";
+        if (item.hSubMenu) line += " popup";
+        if (ours) {
+            const UINT offset = item.wID - kFirstId;
+            line += "  help " + Reply(menu.handler, offset, GCS_HELPTEXTA);
+            line += "  verb " + Reply(menu.handler, offset, GCS_VERBA);
+        }
+        out += line + "\n";
+        if (item.hSubMenu) {
+            LRESULT ignored = 0;
+            menu.handler->HandleMenuMsg2(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(item.hSubMenu),
+                                         MAKELPARAM(i, FALSE), &ignored);
+            WriteTree(menu, item.hSubMenu, depth + 1, out);
+        }
+    }
+}
+
+// The way to the first popup, and inside it to its first popup: in the
+// sub-menu style "Wayleap" and its first expanded entry, directly in the menu
+// the first expanded entry.
+std::vector<int> PathToFirstPopups(HMENU popup) {
+    std::vector<int> path;
+    for (int depth = 0; popup && depth < 2; ++depth) {
+        HMENU next = nullptr;
+        for (int i = 0; i < GetMenuItemCount(popup) && !next; ++i) {
+            if ((next = GetSubMenu(popup, i)) != nullptr) path.push_back(i);
+        }
+        popup = next;
+    }
+    return path;
+}
+
+// Moves the pointer onto item `position` of the open popup `menu`, through the
+// same input queue as the mouse's; the menu opens the item's popup as it would
+// for a user.
+bool PointAt(HMENU menu, int position) {
+    RECT item;
+    if (!GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &item)) return false;
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ((item.left + item.right) / 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ((item.top + item.bottom) / 2) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return SendInput(1, &input, sizeof input) == 1;
+}
+
+RECT ScreenAreaOf(HWND host) {
+    RECT area;
+    GetWindowRect(host, &area);
+    HWND menuWindow = nullptr;
+    while ((menuWindow = FindWindowExA(nullptr, menuWindow, "#32768", nullptr)) != nullptr) {
+        if (!IsWindowVisible(menuWindow)) continue;
+        RECT r;
+        GetWindowRect(menuWindow, &r);
+        UnionRect(&area, &area, &r);
+    }
+    InflateRect(&area, 8, 8);
+    area.left = std::max<LONG>(area.left, 0);
+    area.top = std::max<LONG>(area.top, 0);
+    area.right = std::min<LONG>(area.right, GetSystemMetrics(SM_CXSCREEN));
+    area.bottom = std::min<LONG>(area.bottom, GetSystemMetrics(SM_CYSCREEN));
+    return area;
+}
+
+IContextMenu3* g_hostHandler = nullptr;  // the handler whose menu the host window shows
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_MENUCHAR:
+        if (g_hostHandler) {
+            LRESULT result = 0;
+            if (SUCCEEDED(g_hostHandler->HandleMenuMsg2(message, wParam, lParam, &result))) return result;
+        }
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        char title[MAX_PATH + 64] = {};
+        GetWindowTextA(window, title, sizeof title - 1);
+        RECT r;
+        GetClientRect(window, &r);
+        InflateRect(&r, -12, -12);
+        DrawTextA(dc, "Right-click on the background of this folder.", -1, &r, DT_LEFT | DT_TOP);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Opens the menu on screen with TrackPopupMenu at `at`, points at the items of
+// `path` one level after the other (each opening its popup) and takes a
+// picture of `owner` with the open menus.
+bool PictureOfOpenMenu(Menu& menu, HWND owner, POINT at, const std::vector<int>& path, const std::string& name) {
+    HMENU level = menu.popup;
+    std::size_t next = 0;
+    bool taken = false;
+    g_hostHandler = menu.handler;
+    Script script({
+        [&] {
+            if (next < path.size()) {
+                PointAt(level, path[next]);
+                level = GetSubMenu(level, path[next++]);
+            }
+            return next >= path.size();
+        },
+        [&] { return true; },  // let the last popup draw
+        [&] {
+            taken = SaveScreenshot(g_out + name + ".bmp", ScreenAreaOf(owner));
+            EndMenu();
+            return true;
+        },
+    }, 250);
+    TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner,
+                   nullptr);
+    WaitFor([&] { return script.finished(); }, 5000);
+    g_hostHandler = nullptr;
+    if (taken) {
+        Say("  picture %s.png (the menu open on screen)", name);
+    } else {
+        Fail("picture " + name);
+    }
+    return taken;
+}
+
+void ShowMenu(const std::string& folder, bool submenu) {
+    const char* style = submenu ? "submenu-style" : "direct-style";
+    wayleap::WriteSettings({true, submenu});
+    Say("Context menu of a right-click on the background of %s", folder);
+    std::printf("  style: %s\n", submenu ? "all items in one \"Wayleap\" sub-menu" : "items directly in the menu");
+    Menu menu;
+    if (!MakeMenu(menu, folder, true)) return;
+    std::string tree = "Context menu of a right-click on the background of " + folder + " (" +
+                       (submenu ? "sub-menu style" : "direct style") +
+                       "); offsets are command ids minus the first id the host lent; (host) marks the "
+                       "host's own items.\n\n";
+    WriteTree(menu, menu.popup, 1, tree);
+    std::printf("%s", tree.c_str());
+    if (!wayleap::test::WriteBytes(g_out + "menu-" + style + ".txt", tree)) Fail("writing the menu tree");
+    Say("  text tree menu-%s.txt", style);
+
+    // A window standing for the folder's window, with the menu of a
+    // right-click on its background open down to the first sub-folder popup.
+    HWND host = CreateWindowExA(0, "WayleapDemoHost", folder.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 760,
+                                560, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(host);
+    Pump(300);
+    PictureOfOpenMenu(menu, host, {120, 140}, PathToFirstPopups(menu.popup), std::string("menu-") + style);
+    DestroyWindow(host);
+}
+
+// ---------------------------------------------------------------------------
+// A folder command carried out in a real Open dialog.
+
+UINT FirstFolderCommand(Menu& menu, HMENU popup, const std::string& notHere) {
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        if (HMENU sub = GetSubMenu(popup, i)) {
+            if (UINT found = FirstFolderCommand(menu, sub, notHere)) return found;
+            continue;
+        }
+        const UINT id = GetMenuItemID(popup, i);
+        if (id < kFirstId + 8 || id > kLastId) continue;
+        const std::string path = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            lstrcmpiA(path.c_str(), notHere.c_str()) != 0) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+// The positions that lead to the item with command id `id`.
+bool PathToCommand(HMENU popup, UINT id, std::vector<int>& path) {
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        path.push_back(i);
+        HMENU sub = GetSubMenu(popup, i);
+        if (sub ? PathToCommand(sub, id, path) : GetMenuItemID(popup, i) == id) return true;
+        path.pop_back();
+    }
+    return false;
+}
+
+std::string FolderShown(HWND dialog) {
+    char buffer[MAX_PATH + 1] = {};
+    SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+void NavigateOpenDialog(const std::string& startFolder) {
+    Say("An Open dialog (comdlg32) showing %s", startFolder);
+    wayleap::WriteSettings({true, true});
+    const char* title = "Open - Wayleap demo";
+    HWND dialog = nullptr;
+    std::string before, after, target, fileNameAfter;
+    HRESULT invoked = E_UNEXPECTED;
+    Menu menu;
+    Script script({
+        [&] {
+            dialog = FindWindowA("#32770", title);
+            if (!dialog) return false;
+            SetWindowPos(dialog, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE);
+            before = FolderShown(dialog);
+            return true;
+        },
+        [&] {
+            Picture("open-dialog-1-before", dialog);
+            return true;
+        },
+        [&] {
+            // The menu of a right-click on the background of the dialog's folder.
+            if (!MakeMenu(menu, FolderShown(dialog), false)) return true;
+            const UINT id = FirstFolderCommand(menu, menu.popup, FolderShown(dialog));
+            if (!id) return true;
+            target = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA);
+            HWND view = FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr);
+            RECT area;
+            GetWindowRect(view ? view : dialog, &area);
+            std::vector<int> path;
+            PathToCommand(menu.popup, id, path);
+            PictureOfOpenMenu(menu, dialog, {area.left + 120, area.top + 40}, path, "open-dialog-2-menu");
+            Say("  chosen: the folder command for %s", target);
+            CMINVOKECOMMANDINFO info = {};
+            info.cbSize = sizeof info;
+            info.hwnd = view ? view : dialog;
+            info.lpVerb = MAKEINTRESOURCEA(id - kFirstId);
+            info.nShow = SW_SHOWNORMAL;
+            invoked = menu.handler->InvokeCommand(&info);
+            return true;
+        },
+        [&] { return true; },  // the dialog goes to the folder; the restore timer runs
+        [&] {
+            after = FolderShown(dialog);
+            char name[MAX_PATH + 1] = {};
+            GetDlgItemTextA(dialog, kExplorerFileName, name, MAX_PATH);
+            fileNameAfter = name;
+            Picture("open-dialog-3-after", dialog);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        },
+    }, 400);
+    char file[MAX_PATH + 1] = "report.txt";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = "All files\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = startFolder.c_str();
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    GetOpenFileNameA(&ofn);
+    if (target.empty()) {
+        Fail("no folder of the list exists here, so there is nowhere to send the dialog");
+        return;
+    }
+    std::printf("  before: %s\n  after:  %s (InvokeCommand 0x%08lX); file-name box: \"%s\"\n", before.c_str(),
+                after.c_str(), static_cast<unsigned long>(invoked), fileNameAfter.c_str());
+    if (invoked != S_OK || lstrcmpiA(after.c_str(), target.c_str()) != 0) Fail("the Open dialog did not go there");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: wayleap_demo OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER\n");
+        return 2;
+    }
+    g_out = WindowsPath(argv[1]);
+    if (g_out.back() != '\\') g_out += '\\';
+    const std::string listFile = WindowsPath(argv[2]);
+    const std::string background = WindowsPath(argv[3]);
+    CreateDirectoryA(g_out.c_str(), nullptr);
+    OleInitialize(nullptr);
+    InitCommonControls();
+
+    WNDCLASSA host = {};
+    host.lpfnWndProc = HostProc;
+    host.hInstance = GetModuleHandleA(nullptr);
+    host.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    host.lpszClassName = "WayleapDemoHost";
+    RegisterClassA(&host);
+
+    const std::string dll = InstalledDllPath();
+    if (dll.empty()) {
+        Fail("SkipdoorCM is not registered: run the installer first");
+        return 1;
+    }
+    const std::string installDir = DirectoryOf(dll);
+    Say("Installed: %s", dll);
+    if (!CopyFileA(listFile.c_str(), (installDir + "FolderList.dat").c_str(), FALSE)) {
+        Fail("cannot copy " + listFile + " into " + installDir);
+        return 1;
+    }
+    Say("  FolderList.dat from %s", listFile);
+
+    ConfigureWithWayleapExe(installDir);
+    ShowMenu(background, true);
+    ShowMenu(background, false);
+    NavigateOpenDialog(background);
+
+    OleUninitialize();
+    if (g_failures) std::printf("%d step(s) failed\n", g_failures);
+    return g_failures ? 1 : 0;
+}
