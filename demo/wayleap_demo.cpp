@@ -590,11 +590,13 @@ void NavigateOpenDialog(const std::string& startFolder) {
     ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
     GetOpenFileNameA(&ofn);
     if (target.empty()) {
-        Fail("no folder of the list exists here, so there is nowhere to send the dialog");
+        Say("  no folder of this list exists here, so there is nowhere to send the dialog");
         return;
     }
     std::printf("  before: %s\n  after:  %s (InvokeCommand 0x%08lX); file-name box: \"%s\"\n", before.c_str(),
                 after.c_str(), static_cast<unsigned long>(invoked), fileNameAfter.c_str());
+    // "<This Folder>" items name their folder with a trailing backslash.
+    if (target.size() > 3 && target.back() == '\\') target.pop_back();
     if (invoked != S_OK || lstrcmpiA(after.c_str(), target.c_str()) != 0) Fail("the Open dialog did not go there");
 }
 
