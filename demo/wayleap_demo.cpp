@@ -24,8 +24,11 @@
 #include "skipdoorcm.h"
 #include "tests/wine/screenshot.h"
 #include "tests/wine/test_support.h"
+#include "tests/wine/window_driver.h"
 #include "win/settings.h"
 
+using wayleap::test::FindProcessDialog;
+using wayleap::test::MessageBoxText;
 using wayleap::test::SaveScreenshot;
 
 namespace {
@@ -136,33 +139,6 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.fi
 // ---------------------------------------------------------------------------
 // Wayleap.exe: its three pages, and the menu switched on from the General page.
 
-HWND FindSheet(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", kSheetCaption)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
-// A visible dialog of that process other than its sheet: a message box.
-HWND FindMessageBox(DWORD processId, HWND sheet) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && window != sheet && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
-std::string MessageText(HWND box) {
-    char text[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text - 1);  // the message box's text control
-    return text;
-}
-
 void Picture(const std::string& name, HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     Pump(300);
@@ -191,7 +167,7 @@ void ConfigureWithWayleapExe(const std::string& installDir) {
         HANDLE get() const { return handle; }
     } process{info.hProcess};
     HWND sheet = nullptr;
-    if (!WaitFor([&] { return (sheet = FindSheet(info.dwProcessId)) != nullptr; }, 20000)) {
+    if (!WaitFor([&] { return (sheet = FindProcessDialog(info.dwProcessId, kSheetCaption)) != nullptr; }, 20000)) {
         Fail("the configuration sheet did not appear");
         TerminateProcess(process.get(), 1);
         return;
@@ -213,9 +189,9 @@ void ConfigureWithWayleapExe(const std::string& installDir) {
     if (WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
         // A list Wayleap.exe could not read whole is never saved over: it says
         // so and keeps the sheet open. The settings are written all the same.
-        if (HWND box = FindMessageBox(info.dwProcessId, sheet)) {
+        if (HWND box = FindProcessDialog(info.dwProcessId, nullptr, sheet)) {
             std::printf("  Wayleap.exe did not save over this list; it says: \"%s\"\n",
-                        MessageText(box).c_str());
+                        MessageBoxText(box).c_str());
             Picture("config-4-message", box);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             Pump(500);

@@ -20,17 +20,6 @@ namespace {
 
 std::string g_builtProgram;
 
-// The sheet window of another process, found by class and caption.
-HWND FindSheet(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", kSheetCaption)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,7 +57,7 @@ protected:
 TEST_F(Program, ShowsTheSheetAndEndsWithoutWritingWhenCancelled) {
     Start();
     HWND sheet = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (sheet = FindSheet(processId)) != nullptr; }, 30000))
+    ASSERT_TRUE(PumpUntil([&] { return (sheet = FindProcessDialog(processId, kSheetCaption)) != nullptr; }, 30000))
         << "no \"Wayleap Configuration\" window";
 
     HWND tabs = GetDlgItem(sheet, kSheetTabs);

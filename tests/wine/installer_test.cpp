@@ -253,17 +253,6 @@ Seen Probe(const Bitness& bitness, const std::string& folder = {}) {
     return seen;
 }
 
-// The configuration sheet of another process, found by class and caption.
-HWND FindSheet(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", kSheetCaption)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
 // ---------------------------------------------------------------------------
 
 class Installer : public ::testing::Test {
@@ -324,7 +313,7 @@ protected:
         program.reset(info.hProcess);
         CloseHandle(info.hThread);
         HWND sheet = nullptr;
-        PumpUntil([&] { return (sheet = FindSheet(info.dwProcessId)) != nullptr; }, 30000);
+        PumpUntil([&] { return (sheet = FindProcessDialog(info.dwProcessId, kSheetCaption)) != nullptr; }, 30000);
         return sheet;
     }
 

@@ -47,6 +47,16 @@ HWND FindThreadDialog(const std::string& caption) {
     return search.found;
 }
 
+HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && window != skip && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
 std::string MessageBoxText(HWND box) {
     HWND text = GetDlgItem(box, kMessageBoxText);
     return text ? TextOf(text) : std::string();

@@ -16,6 +16,9 @@ namespace wayleap::test {
 std::string TextOf(HWND window);
 // A visible top-level dialog-class ("#32770") window of this thread with that caption, or null.
 HWND FindThreadDialog(const std::string& caption);
+// A visible top-level dialog-class window of another process: the one with
+// that caption, or (caption null) any one but `skip`.
+HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip = nullptr);
 // The text a message box shows; empty for a window that is not a message box.
 std::string MessageBoxText(HWND box);
 // Closes every visible dialog of this thread (message boxes with OK, other
