@@ -17,6 +17,7 @@
 #include "shellext/handler.h"
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
+#include "win/code_page.h"
 
 namespace wayleap::shellext {
 namespace {
@@ -74,13 +75,8 @@ void CALLBACK ConvertingRestore(HWND box, UINT, UINT_PTR id, DWORD) {
     if (IsWindowUnicode(box)) {
         SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedText.data()));
     } else {
-        wchar_t wide[MAX_PATH + 1] = {};
-        const int length = MultiByteToWideChar(CP_ACP, 0, g_savedText.data(), lstrlenA(g_savedText.data()), wide,
-                                               MAX_PATH);
-        if (length > 0) {
-            wide[length] = L'\0';
-            SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
-        }
+        const std::wstring wide = AnsiToWide(g_savedText.data());
+        if (!wide.empty()) SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     }
     SetFocus(box);
     SendMessageA(box, EM_SETSEL, 0, -1);
@@ -142,18 +138,13 @@ Resolution Resolve(HWND owner, const std::string& path, ResolvedFolder& folder) 
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.put()))) return Resolution::Failed;
 
-    // A path whose UTF-16 form does not fit MAX_PATH converts to nothing.
-    wchar_t wide[MAX_PATH + 1] = {};
-    int length = 0;
-    if (!path.empty()) {
-        length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide, MAX_PATH);
-    }
-    wide[length > 0 ? length : 0] = L'\0';
-    if (length <= 0) return Resolution::NotFound;
+    // A path whose UTF-16 form does not fit MAX_PATH is not looked for.
+    std::wstring wide = AnsiToWide(path);  // ParseDisplayName takes a writable string
+    if (wide.empty() || wide.size() > MAX_PATH) return Resolution::NotFound;
 
     ULONG attributes = SFGAO_FOLDER | SFGAO_VALIDATE;
     PIDLIST_RELATIVE pidl = nullptr;
-    if (FAILED(desktop->ParseDisplayName(owner, nullptr, wide, nullptr, &pidl, &attributes)) || !pidl) {
+    if (FAILED(desktop->ParseDisplayName(owner, nullptr, &wide[0], nullptr, &pidl, &attributes)) || !pidl) {
         return Resolution::NotFound;
     }
     folder.pidl = static_cast<PIDLIST_ABSOLUTE>(pidl);
@@ -233,11 +224,7 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
                 const std::string text = path + "C";
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             } else {
-                std::wstring text(path.size() + 2, L'\0');
-                const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &text[0],
-                                                       static_cast<int>(text.size()));
-                text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-                text += L'C';
+                const std::wstring text = AnsiToWide(path) + L'C';
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             }
             KeyDown(target, VK_TAB, false);
