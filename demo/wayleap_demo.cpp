@@ -17,24 +17,29 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/resource_ids.h"
 #include "skipdoorcm.h"
 #include "tests/wine/screenshot.h"
 #include "tests/wine/test_support.h"
 #include "tests/wine/window_driver.h"
 #include "win/settings.h"
+#include "win/unique_handle.h"
 
 using wayleap::test::FindProcessDialog;
 using wayleap::test::MessageBoxText;
+using wayleap::test::PumpFor;
+using wayleap::test::PumpUntil;
 using wayleap::test::SaveScreenshot;
+using wayleap::test::StartProcess;
+using wayleap::test::TimerScript;
 
 namespace {
 
 constexpr char kSheetCaption[] = "Wayleap Configuration";
-constexpr int kEnableCheckBox = 1000;  // General page: "show the menu"
 constexpr UINT kFirstId = 1;           // the first command id the host lends the handler
 constexpr UINT kLastId = 0x7FFF;
 constexpr int kExplorerFileName = 1148;
@@ -53,69 +58,6 @@ void Fail(const std::string& what) {
     std::fflush(stdout);
     ++g_failures;
 }
-
-std::string WindowsPath(const char* path) {
-    std::string result = path[0] == '/' ? std::string("Z:") + path : std::string(path);
-    for (char& c : result) {
-        if (c == '/') c = '\\';
-    }
-    return result;
-}
-
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Pump(50);
-    }
-    return true;
-}
-
-// Steps run one per tick of a thread timer, so they also run inside the modal
-// loops of TrackPopupMenu and GetOpenFileName; a step may itself run a modal
-// loop with a script of its own. A step returns true when it is done.
-class Script {
-public:
-    using Step = std::function<bool()>;
-    Script(std::vector<Step> steps, UINT intervalMs) : steps_(std::move(steps)) {
-        timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
-        running_.push_back(this);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        running_.erase(std::find(running_.begin(), running_.end(), this));
-    }
-    bool finished() const { return next_ >= steps_.size(); }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-        for (Script* self : running_) {
-            if (self->timer_ != id) continue;
-            if (self->busy_ || self->finished()) return;
-            self->busy_ = true;
-            if (self->steps_[self->next_]()) ++self->next_;
-            self->busy_ = false;
-            return;
-        }
-    }
-    static inline std::vector<Script*> running_;
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    UINT_PTR timer_ = 0;
-    bool busy_ = false;
-};
 
 // ---------------------------------------------------------------------------
 // The installation, as the class registration names it.
@@ -141,7 +83,7 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.fi
 
 void Picture(const std::string& name, HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Pump(300);
+    PumpFor(300);
     if (SaveScreenshot(g_out + name + ".bmp", window)) {
         Say("  picture %s.png", name);
     } else {
@@ -151,32 +93,23 @@ void Picture(const std::string& name, HWND window) {
 
 void ConfigureWithWayleapExe(const std::string& installDir) {
     Say("Wayleap.exe: the configuration program, started from %s", installDir);
-    std::string commandLine = "\"" + installDir + "Wayleap.exe\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, installDir.c_str(), &startup,
-                        &info)) {
-        Fail("cannot start " + commandLine);
+    DWORD processId = 0;
+    const wayleap::unique_file process = StartProcess("\"" + installDir + "Wayleap.exe\"", installDir, &processId);
+    if (!process) {
+        Fail("cannot start " + installDir + "Wayleap.exe");
         return;
     }
-    CloseHandle(info.hThread);
-    struct ProcessHandle {
-        HANDLE handle;
-        ~ProcessHandle() { CloseHandle(handle); }
-        HANDLE get() const { return handle; }
-    } process{info.hProcess};
     HWND sheet = nullptr;
-    if (!WaitFor([&] { return (sheet = FindProcessDialog(info.dwProcessId, kSheetCaption)) != nullptr; }, 20000)) {
+    if (!PumpUntil([&] { return (sheet = FindProcessDialog(processId, kSheetCaption)) != nullptr; }, 20000)) {
         Fail("the configuration sheet did not appear");
         TerminateProcess(process.get(), 1);
         return;
     }
     SetWindowPos(sheet, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE);
-    Pump(500);
+    PumpFor(500);
 
     HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    HWND enable = GetDlgItem(general, kEnableCheckBox);
+    HWND enable = GetDlgItem(general, IDC_ENABLE);
     if (SendMessageA(enable, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(enable, BM_CLICK, 0, 0);
     Picture("config-1-general", sheet);
     const char* pages[] = {"config-2-folders", "config-3-about"};
@@ -189,12 +122,12 @@ void ConfigureWithWayleapExe(const std::string& installDir) {
     if (WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
         // A list Wayleap.exe could not read whole is never saved over: it says
         // so and keeps the sheet open. The settings are written all the same.
-        if (HWND box = FindProcessDialog(info.dwProcessId, nullptr, sheet)) {
+        if (HWND box = FindProcessDialog(processId, nullptr, sheet)) {
             std::printf("  Wayleap.exe did not save over this list; it says: \"%s\"\n",
                         MessageBoxText(box).c_str());
             Picture("config-4-message", box);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
-            Pump(500);
+            PumpFor(500);
             PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         }
         if (WaitForSingleObject(process.get(), 5000) == WAIT_TIMEOUT) {
@@ -268,17 +201,17 @@ bool MakeMenu(Menu& menu, const std::string& folder, bool withHostItems) {
     return true;
 }
 
-std::string CommandString(IContextMenu3* handler, UINT offset, UINT type) {
+// The handler's help text or verb for a command offset; nothing when it has none.
+std::optional<std::string> CommandString(IContextMenu3* handler, UINT offset, UINT type) {
     char text[1024] = {};
-    if (FAILED(handler->GetCommandString(offset, type, nullptr, text, sizeof text))) return {};
-    return text;
+    if (FAILED(handler->GetCommandString(offset, type, nullptr, text, sizeof text))) return std::nullopt;
+    return std::string(text);
 }
 
 // A reply as the tree shows it: quoted, or "-" when the handler gives none.
 std::string Reply(IContextMenu3* handler, UINT offset, UINT type) {
-    char text[1024] = {};
-    if (FAILED(handler->GetCommandString(offset, type, nullptr, text, sizeof text))) return "-";
-    return std::string("\"") + text + "\"";
+    const std::optional<std::string> text = CommandString(handler, offset, type);
+    return text ? "\"" + *text + "\"" : "-";
 }
 
 // Writes the menu as an indented tree: text, command offset, state, help text
@@ -412,7 +345,7 @@ bool PictureOfOpenMenu(Menu& menu, HWND owner, POINT at, const std::vector<int>&
     std::size_t next = 0;
     bool taken = false;
     g_hostHandler = menu.handler;
-    Script script({
+    TimerScript script({
         [&] {
             if (next < path.size()) {
                 PointAt(level, path[next]);
@@ -426,10 +359,10 @@ bool PictureOfOpenMenu(Menu& menu, HWND owner, POINT at, const std::vector<int>&
             EndMenu();
             return true;
         },
-    }, 250);
+    }, 15000, 250);
     TrackPopupMenu(menu.popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner,
                    nullptr);
-    WaitFor([&] { return script.finished(); }, 5000);
+    script.RunToEnd();
     g_hostHandler = nullptr;
     if (taken) {
         Say("  picture %s.png (the menu open on screen)", name);
@@ -460,7 +393,7 @@ void ShowMenu(const std::string& folder, bool submenu) {
     HWND host = CreateWindowExA(0, "WayleapDemoHost", folder.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 760,
                                 560, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(host);
-    Pump(300);
+    PumpFor(300);
     PictureOfOpenMenu(menu, host, {120, 140}, PathToFirstPopups(menu.popup), std::string("menu-") + style);
     DestroyWindow(host);
 }
@@ -476,7 +409,7 @@ UINT FirstFolderCommand(Menu& menu, HMENU popup, const std::string& notHere) {
         }
         const UINT id = GetMenuItemID(popup, i);
         if (id < kFirstId + 8 || id > kLastId) continue;
-        const std::string path = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA);
+        const std::string path = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA).value_or("");
         const DWORD attributes = GetFileAttributesA(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             lstrcmpiA(path.c_str(), notHere.c_str()) != 0) {
@@ -511,7 +444,7 @@ void NavigateOpenDialog(const std::string& startFolder) {
     std::string before, after, target, fileNameAfter;
     HRESULT invoked = E_UNEXPECTED;
     Menu menu;
-    Script script({
+    TimerScript script({
         [&] {
             dialog = FindWindowA("#32770", title);
             if (!dialog) return false;
@@ -528,7 +461,7 @@ void NavigateOpenDialog(const std::string& startFolder) {
             if (!MakeMenu(menu, FolderShown(dialog), false)) return true;
             const UINT id = FirstFolderCommand(menu, menu.popup, FolderShown(dialog));
             if (!id) return true;
-            target = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA);
+            target = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA).value_or("");
             HWND view = FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr);
             RECT area;
             GetWindowRect(view ? view : dialog, &area);
@@ -554,7 +487,7 @@ void NavigateOpenDialog(const std::string& startFolder) {
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             return true;
         },
-    }, 400);
+    }, 15000, 400);
     char file[MAX_PATH + 1] = "report.txt";
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
@@ -583,10 +516,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: wayleap_demo OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER\n");
         return 2;
     }
-    g_out = WindowsPath(argv[1]);
+    g_out = wayleap::test::WinePath(argv[1]);
     if (g_out.back() != '\\') g_out += '\\';
-    const std::string listFile = WindowsPath(argv[2]);
-    const std::string background = WindowsPath(argv[3]);
+    const std::string listFile = wayleap::test::WinePath(argv[2]);
+    const std::string background = wayleap::test::WinePath(argv[3]);
     CreateDirectoryA(g_out.c_str(), nullptr);
     OleInitialize(nullptr);
     InitCommonControls();

@@ -36,15 +36,8 @@ protected:
     }
 
     void Start() {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::string commandLine = "\"" + program + "\"";
-        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   scratch.path().c_str(), &startup, &info));
-        process.reset(info.hProcess);
-        CloseHandle(info.hThread);
-        processId = info.dwProcessId;
+        process = StartProcess("\"" + program + "\"", scratch.path(), &processId);
+        ASSERT_TRUE(process);
     }
 
     const std::string kBytes = Record("A", "C:\\Folders\\A", true, false);
@@ -88,10 +81,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s PATH-TO-Wayleap.exe [gtest options]\n", argv[0]);
         return 2;
     }
-    // ctest passes a Unix path; Wine maps the Unix root to drive Z:.
-    g_builtProgram = argv[1][0] == '/' ? std::string("Z:") + argv[1] : std::string(argv[1]);
-    for (char& c : g_builtProgram) {
-        if (c == '/') c = '\\';
-    }
+    g_builtProgram = WinePath(argv[1]);
     return RUN_ALL_TESTS();
 }

@@ -59,15 +59,6 @@ const Bitness kBitnesses[] = {{"32-bit process", g_probe32, "SkipdoorCM.dll"},
 // Two entries of folders that exist, as FolderList.dat stores them.
 const std::string kTwoEntries = Record("Windows", "C:\\windows", false, false) + Record("Users", "C:\\users", false, true);
 
-std::string UnixToWine(const char* path) {
-    // ctest passes Unix paths; Wine maps the Unix root to drive Z:.
-    std::string result = path[0] == '/' ? std::string("Z:") + path : std::string(path);
-    for (char& c : result) {
-        if (c == '/') c = '\\';
-    }
-    return result;
-}
-
 // ---------------------------------------------------------------------------
 // Registry
 
@@ -144,15 +135,9 @@ int Install() { return RunAndWait("\"" + g_setup + "\" /S /D=" + kDir); }
 // installed uninstall.exe) and ends at once; the copy is its child process,
 // waited for here. Returns the copy's exit code, or -1.
 int Uninstall(const std::string& options = {}) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string commandLine = "\"" + kUninstaller + "\" /S" + options;
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return -1;
-    }
-    unique_file process(info.hProcess);
-    CloseHandle(info.hThread);
+    DWORD processId = 0;
+    const unique_file process = StartProcess("\"" + kUninstaller + "\" /S" + options, {}, &processId);
+    if (!process) return -1;
     if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
     DWORD code = 1;
     GetExitCodeProcess(process.get(), &code);
@@ -161,7 +146,7 @@ int Uninstall(const std::string& options = {}) {
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != info.dwProcessId) continue;
+        if (entry.th32ParentProcessID != processId) continue;
         HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
         if (!handle) continue;  // already ended
         unique_file copy(handle);
@@ -302,18 +287,11 @@ protected:
 
     // Starts the installed Wayleap.exe and waits for its sheet.
     HWND StartProgram() {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::string commandLine = "\"" + kDir + "\\Wayleap.exe\"";
-        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, kDir.c_str(), &startup,
-                            &info)) {
-            return nullptr;
-        }
-        program.reset(info.hProcess);
-        CloseHandle(info.hThread);
+        DWORD processId = 0;
+        program = StartProcess("\"" + kDir + "\\Wayleap.exe\"", kDir, &processId);
+        if (!program) return nullptr;
         HWND sheet = nullptr;
-        PumpUntil([&] { return (sheet = FindProcessDialog(info.dwProcessId, kSheetCaption)) != nullptr; }, 30000);
+        PumpUntil([&] { return (sheet = FindProcessDialog(processId, kSheetCaption)) != nullptr; }, 30000);
         return sheet;
     }
 
@@ -446,9 +424,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s SETUP.exe I686-PROBE.exe X86_64-PROBE.exe [gtest options]\n", argv[0]);
         return 2;
     }
-    g_setup = UnixToWine(argv[1]);
-    g_probe32 = UnixToWine(argv[2]);
-    g_probe64 = UnixToWine(argv[3]);
+    g_setup = WinePath(argv[1]);
+    g_probe32 = WinePath(argv[2]);
+    g_probe64 = WinePath(argv[3]);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();

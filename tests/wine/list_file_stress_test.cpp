@@ -55,13 +55,9 @@ TEST(ListFileStress, LoadsNeverSeeATornList) {
     const std::string path = dir / "FolderList.dat";
     ASSERT_EQ(SaveFolderList(path, ListA()), SaveStatus::Saved);
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string line = "\"" + OwnPath() + "\" --saver \"" + path + "\" " + std::to_string(kRounds);
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    unique_file saver(process.hProcess);
-    unique_file saverThread(process.hThread);
+    const unique_file saver =
+        StartProcess("\"" + OwnPath() + "\" --saver \"" + path + "\" " + std::to_string(kRounds));
+    ASSERT_TRUE(saver);
 
     int loaded = 0, busy = 0, torn = 0, rounds = 0;
     bool saverDone = false;

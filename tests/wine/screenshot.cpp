@@ -55,10 +55,7 @@ bool SaveScreenshot(const std::string& path, const RECT& rect) {
 std::string ScreenshotDir() {
     const char* dir = std::getenv("WAYLEAP_SCREENSHOTS");
     if (!dir || !*dir) return {};
-    std::string path = dir[0] == '/' ? std::string("Z:") + dir : std::string(dir);
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
+    std::string path = WinePath(dir);
     if (path.back() != '\\') path += '\\';
     CreateDirectoryA(path.c_str(), nullptr);
     return path;

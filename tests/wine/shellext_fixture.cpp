@@ -15,11 +15,7 @@ std::string g_builtDll;
 }
 
 void SetBuiltDllPath(const char* path) {
-    // ctest passes a Unix path; Wine maps the Unix root to drive Z:.
-    g_builtDll = path[0] == '/' ? std::string("Z:") + path : std::string(path);
-    for (char& c : g_builtDll) {
-        if (c == '/') c = '\\';
-    }
+    g_builtDll = WinePath(path);
 }
 
 const std::string& BuiltDllPath() { return g_builtDll; }

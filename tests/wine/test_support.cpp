@@ -67,6 +67,14 @@ void RemoveTree(const std::string& dir) {
     RemoveDirectoryA(dir.c_str());
 }
 
+std::string WinePath(const char* path) {
+    std::string result = path[0] == '/' ? std::string("Z:") + path : std::string(path);
+    for (char& c : result) {
+        if (c == '/') c = '\\';
+    }
+    return result;
+}
+
 std::string OwnPath() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -78,22 +86,29 @@ std::string OwnDir() {
     return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
+unique_file StartProcess(const std::string& commandLine, const std::string& dir, DWORD* processId) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION info{};
     std::string mutableLine = commandLine;
-    if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return -1;
+    if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
+        return unique_file();
     }
-    unique_file processHandle(process.hProcess);
-    unique_file threadHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
+    CloseHandle(info.hThread);
+    if (processId) *processId = info.dwProcessId;
+    return unique_file(info.hProcess);
+}
+
+int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
+    const unique_file process = StartProcess(commandLine);
+    if (!process) return -1;
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
         return -1;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+    GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
 }
 

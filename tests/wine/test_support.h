@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "win/unique_handle.h"
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,10 @@ private:
     std::string path_;
 };
 
+// A path given on the command line as Wine sees it: ctest and the scripts pass
+// Unix paths, and Wine maps the Unix root to drive Z:. Windows paths pass unchanged.
+std::string WinePath(const char* path);
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when the file cannot be read
 bool FileExists(const std::string& path);
@@ -33,6 +39,11 @@ void RemoveTree(const std::string& dir);
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
 std::string OwnDir();
+
+// Starts `commandLine` in `dir` (this process's own when empty) without
+// waiting for it. The process handle, invalid when it could not be started;
+// `processId` (when given) receives its id.
+unique_file StartProcess(const std::string& commandLine, const std::string& dir = {}, DWORD* processId = nullptr);
 
 // Runs `commandLine` and waits for it; returns its exit code, or -1 when it
 // could not be started or did not finish within `timeoutMs`.

@@ -99,10 +99,10 @@ std::map<UINT_PTR, TimerScript*>& Scripts() {
 }
 }  // namespace
 
-TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs)
+TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs, UINT intervalMs)
     : steps_(std::move(steps)), start_(GetTickCount()), timeoutMs_(timeoutMs) {
     if (finished()) return;
-    timer_ = SetTimer(nullptr, 0, 10, Tick);
+    timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
     if (timer_) {
         Scripts()[timer_] = this;
     } else {

@@ -30,7 +30,7 @@ std::vector<std::string> CloseThreadDialogs();
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 void PumpFor(DWORD ms);
 
-// Steps run one per tick of a 10 ms thread timer, so they also run inside the
+// Steps run one per tick of a thread timer (every 10 ms unless told otherwise), so they also run inside the
 // modal loops of DialogBox, MessageBox, PropertySheet and GetOpenFileName: a
 // test sets the script up before the call that shows a modal window. A step
 // returns true when it is done; the next one runs on a later tick. A step must
@@ -40,7 +40,7 @@ void PumpFor(DWORD ms);
 class TimerScript {
 public:
     using Step = std::function<bool()>;
-    explicit TimerScript(std::vector<Step> steps, DWORD timeoutMs = 15000);
+    explicit TimerScript(std::vector<Step> steps, DWORD timeoutMs = 15000, UINT intervalMs = 10);
     ~TimerScript();
     TimerScript(const TimerScript&) = delete;
     TimerScript& operator=(const TimerScript&) = delete;
