@@ -9,6 +9,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?wine build dir}; setup=${2:?installer}; driver32=${3:?i686 driver}; driver64=${4:?x86_64 driver}
 out=${5:?output folder}
+# shellcheck source=../tools/wine-lib.sh
+. "$here/../tools/wine-lib.sh"
+if [ "$(wine_way "$build/wine-state")" = unavailable ]; then
+    echo "skipped: the installer and the i686 driver are 32-bit programs, which do not run here: $(wine_way_reason "$build/wine-state")"
+    exit "$WINE_SKIP"
+fi
 install_dir='C:\WayleapDemo'
 installed="$build/wineprefix/drive_c/WayleapDemo"
 failed=0

@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
 # Runs a Windows program of a build tree under Wine, in that tree's private
-# prefix and display (prepared by wine-env.sh start). ctest uses it as the
-# cross-compiling emulator: wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
+# prefix and display and in the way wine-env.sh start chose for it (see
+# tools/wine-lib.sh). ctest uses it as the cross-compiling emulator:
+#   wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
+# When the program is 32-bit, or WAYLEAP_NEEDS_I686=1 says it starts one, and
+# this machine runs none, it says why and exits with 77 (ctest: skipped).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine-lib.sh
+. "$here/wine-lib.sh"
 build=${1:?build dir}; shift
+state="$build/wine-state"
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=${WAYLEAP_WINEDEBUG:--all}
 # No Mono or Gecko install prompts; no menu entries or icons on the host for
 # shortcuts that programs (the installer) create in the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-if [ -f "$build/wine-state/display" ]; then
-    DISPLAY=$(cat "$build/wine-state/display")
+if [ -f "$state/display" ]; then
+    DISPLAY=$(cat "$state/display")
     export DISPLAY
 fi
-exec wine "$@"
+arch=$(cat "$state/arch" 2>/dev/null || echo win32)
+way=$(wine_way "$state")
+if [ "$way" = unavailable ] && { [ "$arch" = win32 ] || [ "${WAYLEAP_NEEDS_I686:-0}" = 1 ]; }; then
+    echo "skipped: this needs 32-bit Windows programs, which do not run here: $(wine_way_reason "$state")"
+    exit "$WINE_SKIP"
+fi
+wine_exec "$way" "$arch" "$@"
