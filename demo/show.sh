@@ -5,7 +5,10 @@
 # pictures are turned into PNG files. Exits with the driver's status.
 #   demo/show.sh WINE_BUILD_DIR SETUP.exe DRIVER.exe FolderList.dat OUT [INSTALL_DIR]
 # INSTALL_DIR (no spaces: Wine re-quotes arguments with spaces) overrides the
-# installer's default directory.
+# installer's default directory. Where only 64-bit programs run, SETUP is
+# SkipdoorCM64.dll instead: it is copied to C:\Wayleap and registered by hand
+# (the installer and Wayleap.exe are 32-bit programs), and the driver switches
+# the menu on itself.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?wine build dir}; setup=${2:?installer}; driver=${3:?demo driver}
@@ -18,11 +21,17 @@ grep -v '^#' "$here/sample/folders.txt" | while IFS= read -r folder; do
     if [ -n "$folder" ]; then mkdir -p "$sample/$folder"; fi
 done
 
-echo "== installing: $(basename "$setup") /S${install_dir:+ /D=$install_dir}"
-if [ -n "$install_dir" ]; then
-    run "$setup" /S "/D=$install_dir" </dev/null >/dev/null 2>&1
+driver_args=()
+if [ "${setup##*.}" = dll ]; then
+    dll=$(basename "$setup")
+    echo "== installing by hand: $dll into C:\\Wayleap, regsvr32 /s"
+    mkdir -p "$build/wineprefix/drive_c/Wayleap"
+    cp "$setup" "$build/wineprefix/drive_c/Wayleap/"
+    run regsvr32 /s "C:\\Wayleap\\$dll" </dev/null >/dev/null 2>&1 || { echo "regsvr32 $dll failed"; exit 1; }
+    driver_args=(--without-wayleap-exe)
 else
-    run "$setup" /S </dev/null >/dev/null 2>&1
+    echo "== installing: $(basename "$setup") /S${install_dir:+ /D=$install_dir}"
+    run "$setup" /S ${install_dir:+"/D=$install_dir"} </dev/null >/dev/null 2>&1
 fi
 
 echo "== Wayleap at work"
@@ -30,7 +39,7 @@ rm -rf "$out"
 mkdir -p "$out"
 cp "$list" "$out/FolderList.dat"
 status=0
-run "$driver" "$out" "$list" 'C:\WayleapSample' </dev/null 2>&1 | tr -d '\r' | tee "$out/demo.log" || status=$?
+run "$driver" "$out" "$list" 'C:\WayleapSample' "${driver_args[@]}" </dev/null 2>&1 | tr -d '\r' | tee "$out/demo.log" || status=$?
 for bmp in "$out"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"

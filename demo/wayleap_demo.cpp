@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -512,8 +513,11 @@ void NavigateOpenDialog(const std::string& startFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: wayleap_demo OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER\n");
+    // --without-wayleap-exe: where only 64-bit programs run, the i686
+    // Wayleap.exe cannot, and the menu is switched on directly instead.
+    const bool withWayleapExe = !(argc == 5 && std::strcmp(argv[4], "--without-wayleap-exe") == 0);
+    if (argc != 4 && withWayleapExe) {
+        std::fprintf(stderr, "usage: wayleap_demo OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER [--without-wayleap-exe]\n");
         return 2;
     }
     g_out = wayleap::test::WinePath(argv[1]);
@@ -545,7 +549,13 @@ int main(int argc, char** argv) {
     }
     Say("  FolderList.dat from %s", listFile);
 
-    ConfigureWithWayleapExe(installDir);
+    if (withWayleapExe) {
+        ConfigureWithWayleapExe(installDir);
+    } else if (wayleap::WriteSettings({true, true}).ok()) {
+        Say("Wayleap.exe is not shown (a 32-bit program); the menu is switched on directly");
+    } else {
+        Fail("cannot switch the menu on");
+    }
     ShowMenu(background, true);
     ShowMenu(background, false);
     NavigateOpenDialog(background);

@@ -37,12 +37,13 @@ done
 
 ./tools/bootstrap.sh >/dev/null
 
-echo "== building (i686: Wayleap.exe, SkipdoorCM.dll, the demo driver; x86_64: SkipdoorCM64.dll, the installer)"
+echo "== building (i686: Wayleap.exe, SkipdoorCM.dll, the demo driver; x86_64: SkipdoorCM64.dll, the installer, the demo driver)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j2 --target SkipdoorCM Wayleap wayleap_demo >/dev/null
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j2 --target installer >/dev/null
+cmake --build --preset win64 -j2 --target installer wayleap_demo >/dev/null
 setup="$root/build/win64/packaging/WayleapSetup-0.6.0.1.exe"
+driver="$root/build/win32/demo/wayleap_demo.exe"
 
 demo="$root/build/demo"
 echo "== a fresh Wine prefix in $demo/wineprefix"
@@ -51,9 +52,16 @@ rm -rf "$demo/wineprefix" "$demo/wine-state"
 mkdir -p "$demo"
 trap 'tools/wine-env.sh stop "$demo" >/dev/null 2>&1 || true' EXIT
 tools/wine-env.sh start "$demo" win64
+# shellcheck source=wine-lib.sh
+. tools/wine-lib.sh
+if [ "$(wine_way "$demo/wine-state")" = unavailable ]; then
+    echo "== only the x86_64 parts: 32-bit programs (the installer, Wayleap.exe, SkipdoorCM.dll) do not run here: $(wine_way_reason "$demo/wine-state")"
+    setup="$root/build/win64/shellext/SkipdoorCM64.dll"
+    driver="$root/build/win64/demo/wayleap_demo.exe"
+fi
 
 status=0
-demo/show.sh "$demo" "$setup" "$root/build/win32/demo/wayleap_demo.exe" "$list" "$out" || status=$?
+demo/show.sh "$demo" "$setup" "$driver" "$list" "$out" || status=$?
 
 echo
 echo "Output folder: $out"

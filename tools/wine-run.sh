@@ -9,7 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=wine-lib.sh
 . "$here/wine-lib.sh"
-build=${1:?build dir}; shift
+build=$(cd "${1:?build dir}" && pwd); shift
 state="$build/wine-state"
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=${WAYLEAP_WINEDEBUG:--all}
