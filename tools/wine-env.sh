@@ -91,8 +91,15 @@ wait_bounded() { # PID SECONDS
 }
 
 create_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix-ready" ] && return 0
-    # Not there, or left half-made by an interrupted run: make it anew.
+    # prefix-ready names the way the prefix was made in. One made where only
+    # 64-bit programs ran lacks its 32-bit half, so it is remade once they run.
+    if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix-ready" ]; then
+        if [ "$(cat "$state/prefix-ready")" != unavailable ] || [ "$way" = unavailable ]; then
+            return 0
+        fi
+    fi
+    # Not there, left half-made by an interrupted run, or without its 32-bit
+    # half: make it anew.
     lib_bounded 30 wineserver_exec "$way" -k || true
     rm -rf "$WINEPREFIX" "$state/prefix-ready"
     WINEARCH=$arch wine_bounded 240 wineboot -i \
@@ -108,7 +115,7 @@ create_prefix() {
         wine_bounded 60 reg add "$aedebug" /v Debugger /t REG_SZ /d false /f /reg:32
     fi
     lib_bounded 60 wineserver_exec "$way" -w || true
-    touch "$state/prefix-ready"
+    echo "$way" > "$state/prefix-ready"
 }
 
 case "$cmd" in
