@@ -30,6 +30,7 @@ for preset in "${presets[@]}"; do
     fi
 done
 
+./tools/test-ratio.sh | sed 's/^/=== /'
 if [ "${#failed[@]}" -gt 0 ]; then
     echo "=== FAILED: ${failed[*]}"
     exit 1
