@@ -5,6 +5,8 @@
 // and without the user's data. A 32-bit and a 64-bit probe show what programs
 // of each bitness get from the installed class.
 //   installer_test SETUP.exe I686-PROBE.exe X86_64-PROBE.exe [gtest options]
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include "core/registry_names.h"
@@ -31,6 +33,13 @@ const std::string kTwoEntries =
 bool KeyExists(HKEY root, const std::string& subKey, REGSAM view = 0) {
     unique_hkey key;
     return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+}
+
+// The Start-menu shortcut of the user who installed.
+std::string Shortcut() {
+    char dir[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, dir);
+    return std::string(dir) + "\\Wayleap.lnk";
 }
 
 int Install() { return RunAndWait("\"" + g_setup + "\" /S /D=" + kDir); }
@@ -62,6 +71,7 @@ protected:
 TEST_F(Installer, InstallsRegistersEachViewAndKeepsTheUsersList) {
     ASSERT_EQ(Install(), 0) << g_setup;
     for (const std::string& name : kFiles) EXPECT_TRUE(FileExists(kDir + "\\" + name)) << name;
+    EXPECT_TRUE(FileExists(Shortcut()));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored) << "installing does not switch the menu on";
 
     // The user switches the menu on in the installed Wayleap.exe.
@@ -94,6 +104,7 @@ TEST_F(Installer, InstallsRegistersEachViewAndKeepsTheUsersList) {
     // Uninstalled silently: all goes but the list and the menu style.
     ASSERT_TRUE(Uninstall());
     for (const std::string& name : kFiles) EXPECT_FALSE(FileExists(kDir + "\\" + name)) << name;
+    EXPECT_FALSE(FileExists(Shortcut()));
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         for (const std::string& key : kClassKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key, view)) << key;
     }
