@@ -226,6 +226,7 @@ TEST_F(AddDialog, AddsTheLastSelectedFolder) {
     Run({Dialog(),
          [this] {
              SetDlgItemTextA(dialog, 201, " Mine ");
+             EXPECT_EQ(SendDlgItemMessageA(dialog, 201, EM_GETLIMITTEXT, 0, 0), MAX_PATH) << "the name's limit";
              return SendDlgItemMessageA(dialog, 204, BM_CLICK, 0, 0), true;  // "Expand sub-folders"
          },
          Press(IDOK), [this] { return !IsWindow(dialog); }});
