@@ -1,7 +1,6 @@
-// A private installation of SkipdoorCM.dll for the Wine tests.
+// A private installation of SkipdoorCM.dll for the Wine tests, and the test
+// programs' entry point: an apartment-threaded thread like the shell's.
 #include "tests/wine/shellext_fixture.h"
-
-#include <gtest/gtest.h>
 
 #include "win/list_file_io.h"
 #include "win/unique_handle.h"
@@ -12,235 +11,139 @@ const CLSID kHandlerClsid = {0x6A1E27C4, 0x93B5, 0x4D0E, {0x8F, 0x21, 0x5C, 0x7D
 
 namespace {
 std::string g_builtDll;
+}  // namespace
+
+void SetSetting(const char* subKey, const char* name, DWORD value) {
+    unique_hkey key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
-void SetBuiltDllPath(const char* path) {
-    g_builtDll = WinePath(path);
-}
-
-const std::string& BuiltDllPath() { return g_builtDll; }
-
-InstalledDll::InstalledDll(const std::string& dir) : dir_(dir) {
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    // Installed under its built name: SkipdoorCM.dll, or SkipdoorCM64.dll for x86_64.
-    const std::string& built = BuiltDllPath();
-    dllPath_ = dir_ + built.substr(built.find_last_of('\\') + 1);
-    if (!CopyFileA(BuiltDllPath().c_str(), dllPath_.c_str(), FALSE)) {
-        ADD_FAILURE() << "cannot copy " << BuiltDllPath();
-        return;
-    }
-    module_ = LoadLibraryA(dllPath_.c_str());
-    if (!module_) {
-        ADD_FAILURE() << "cannot load " << dllPath_;
-        return;
-    }
-    registered_ = Register();
+InstalledDll::InstalledDll(const std::string& d) : dir(d), path(d + g_builtDll.substr(g_builtDll.rfind('\\') + 1)) {
+    CreateDirectoryA(dir.c_str(), nullptr);
+    EXPECT_TRUE(CopyFileA(g_builtDll.c_str(), path.c_str(), FALSE)) << g_builtDll;
+    module = LoadLibraryA(path.c_str());
+    EXPECT_NE(module, nullptr) << path;
+    if (module) registered = Call("DllRegisterServer");
 }
 
 InstalledDll::~InstalledDll() {
-    if (!module_) return;
-    Unregister();
+    if (!module) return;
+    Call("DllUnregisterServer");
     CoFreeUnusedLibraries();
-    FreeLibrary(module_);
+    FreeLibrary(module);
 }
 
-HRESULT InstalledDll::Register() const {
-    auto fn = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
+HRESULT InstalledDll::Call(const char* name) const {
+    auto fn = Export<HRESULT(STDAPICALLTYPE*)()>(name);
     return fn ? fn() : E_NOTIMPL;
-}
-
-HRESULT InstalledDll::Unregister() const {
-    auto fn = Export<HRESULT(STDAPICALLTYPE*)()>("DllUnregisterServer");
-    return fn ? fn() : E_NOTIMPL;
-}
-
-HRESULT InstalledDll::CanUnloadNow() const {
-    auto fn = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
-    return fn ? fn() : E_NOTIMPL;
-}
-
-void WriteFolderList(const InstalledDll& dll, const FolderList& list) {
-    ASSERT_EQ(SaveFolderList(dll.dataFile(), list), SaveStatus::Saved);
-}
-
-namespace {
-void SetDword(HKEY root, const char* subKey, const char* name, DWORD value) {
-    unique_hkey key;
-    ASSERT_EQ(RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
-              ERROR_SUCCESS);
-}
-}  // namespace
-
-void SetMenuStyle(bool submenu) { SetDword(HKEY_CURRENT_USER, "Software\\Wayleap", "submenu", submenu ? 1 : 0); }
-
-void SetShowHidden(bool show) {
-    SetDword(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "Hidden",
-             show ? 1 : 2);
-}
-
-namespace {
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-    return wide;
-}
-}  // namespace
-
-PIDLIST_ABSOLUTE PidlOf(const std::string& path) {
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    if (FAILED(SHParseDisplayName(Wide(path).c_str(), nullptr, &pidl, 0, nullptr))) return nullptr;
-    return pidl;
-}
-
-std::string ShellPathOf(const std::string& path) {
-    PIDLIST_ABSOLUTE pidl = PidlOf(path);
-    if (!pidl) return {};
-    char buffer[MAX_PATH + 1] = {};
-    const BOOL ok = SHGetPathFromIDListA(pidl, buffer);
-    CoTaskMemFree(pidl);
-    return ok ? std::string(buffer) : std::string();
-}
-
-IDataObject* DataObjectFor(const std::string& folder, const std::vector<std::string>& names) {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
-    IShellFolder* parent = nullptr;
-    PIDLIST_ABSOLUTE folderPidl = PidlOf(folder);
-    HRESULT hr = desktop->BindToObject(folderPidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&parent));
-    CoTaskMemFree(folderPidl);
-    desktop->Release();
-    if (FAILED(hr)) return nullptr;
-
-    std::vector<PITEMID_CHILD> children;
-    for (const std::string& name : names) {
-        PIDLIST_RELATIVE child = nullptr;
-        std::wstring wide = Wide(name);
-        if (SUCCEEDED(parent->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &child, nullptr))) {
-            children.push_back(static_cast<PITEMID_CHILD>(child));
-        }
-    }
-    IDataObject* data = nullptr;
-    parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()),
-                          const_cast<PCUITEMID_CHILD_ARRAY>(children.data()), IID_IDataObject, nullptr,
-                          reinterpret_cast<void**>(&data));
-    for (PITEMID_CHILD child : children) CoTaskMemFree(child);
-    parent->Release();
-    return data;
-}
-
-std::vector<MenuItem> ReadMenu(HMENU menu) {
-    std::vector<MenuItem> items;
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        char text[512] = {};
-        MENUITEMINFOA mii = {};
-        mii.cbSize = sizeof mii;
-        mii.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_CHECKMARKS | MIIM_DATA | MIIM_SUBMENU;
-        mii.dwTypeData = text;
-        mii.cch = sizeof text;
-        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
-        MenuItem item;
-        item.separator = (mii.fType & MFT_SEPARATOR) != 0;
-        item.text = text;
-        item.id = mii.wID;
-        item.state = mii.fState;
-        item.checked = mii.hbmpChecked;
-        item.unchecked = mii.hbmpUnchecked;
-        item.data = mii.dwItemData;
-        item.subMenu = mii.hSubMenu;
-        if (mii.hSubMenu) item.children = ReadMenu(mii.hSubMenu);
-        items.push_back(item);
-    }
-    return items;
-}
-
-std::vector<std::string> Texts(const std::vector<MenuItem>& items) {
-    std::vector<std::string> texts;
-    for (const MenuItem& item : items) texts.push_back(item.separator ? "-" : item.text);
-    return texts;
 }
 
 Handler::Handler() {
-    if (FAILED(CoCreateInstance(kHandlerClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                reinterpret_cast<void**>(&init)))) {
-        return;
+    if (SUCCEEDED(CoCreateInstance(kHandlerClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                   reinterpret_cast<void**>(&init)))) {
+        init->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&menu));
     }
-    init->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&menu));
+    EXPECT_TRUE(init && menu);
 }
 
 Handler::~Handler() {
     if (menu) menu->Release();
     if (init) init->Release();
+    DestroyMenu(hmenu);
 }
 
-BuiltMenu::~BuiltMenu() {
-    if (menu) DestroyMenu(menu);
-}
-
-void InitializeBackground(Handler& h, const std::string& folder) {
-    ASSERT_TRUE(h);
-    PIDLIST_ABSOLUTE pidl = PidlOf(folder);
-    ASSERT_NE(pidl, nullptr) << folder;
-    EXPECT_EQ(h.init->Initialize(pidl, nullptr, nullptr), S_OK);
-    CoTaskMemFree(pidl);
-}
-
-void QueryMenu(Handler& h, BuiltMenu& out, UINT first, UINT last, UINT flags, UINT indexMenu) {
-    ASSERT_TRUE(h);
-    if (!out.menu) out.menu = CreatePopupMenu();
-    out.hr = h.menu->QueryContextMenu(out.menu, indexMenu, first, last, flags);
-    out.items = ReadMenu(out.menu);
-}
-
-void BuildMenu(Handler& h, const std::string& folder, BuiltMenu& out, UINT first, UINT last, UINT flags,
-               UINT indexMenu) {
-    InitializeBackground(h, folder);
-    if (::testing::Test::HasFatalFailure()) return;
-    QueryMenu(h, out, first, last, flags, indexMenu);
-}
-
-std::string HelpTextA(Handler& h, UINT offset) {
-    char buffer[600] = "untouched";
-    const HRESULT hr = h.menu->GetCommandString(offset, GCS_HELPTEXTA, nullptr, buffer, sizeof buffer);
-    if (FAILED(hr)) return "hr=" + std::to_string(static_cast<long>(hr));
-    return buffer;
-}
-
-}  // namespace wayleap::test
-
-// Invoking commands as the shell does.
-#include <climits>
-
-namespace wayleap::test {
-
-HRESULT InvokeOffset(IContextMenu* menu, HWND window, UINT offset) {
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.hwnd = window;
-    info.lpVerb = MAKEINTRESOURCEA(offset);
-    info.nShow = SW_SHOWNORMAL;
-    return menu->InvokeCommand(&info);
-}
-
-HRESULT InvokeVerb(IContextMenu* menu, HWND window, const char* verb) {
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.hwnd = window;
-    info.lpVerb = verb;
-    info.nShow = SW_SHOWNORMAL;
-    return menu->InvokeCommand(&info);
-}
-
-UINT OffsetOfItem(const std::vector<MenuItem>& items, const std::string& text, UINT first) {
-    for (const MenuItem& item : items) {
-        if (!item.separator && !item.subMenu && item.text == text) return item.id - first;
-        const UINT inner = OffsetOfItem(item.children, text, first);
-        if (inner != UINT_MAX) return inner;
+HRESULT Handler::Init(const std::string& folder, const std::vector<std::string>& names) {
+    PIDLIST_ABSOLUTE pidl = ILCreateFromPathA(folder.c_str());
+    std::vector<PIDLIST_ABSOLUTE> items;
+    std::vector<PCUITEMID_CHILD> children;
+    for (const std::string& name : names) {
+        items.push_back(ILCreateFromPathA((folder + "\\" + name).c_str()));
+        if (items.back()) children.push_back(ILFindLastID(items.back()));
     }
-    return UINT_MAX;
+    HRESULT hr = E_FAIL;
+    IShellFolder* parent = nullptr;
+    IDataObject* data = nullptr;
+    if (names.empty()) {
+        hr = init->Initialize(pidl, nullptr, nullptr);
+    } else if (SUCCEEDED(SHBindToObject(nullptr, pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&parent))) &&
+               SUCCEEDED(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                                               IID_IDataObject, nullptr, reinterpret_cast<void**>(&data)))) {
+        hr = init->Initialize(nullptr, data, nullptr);
+        data->Release();
+    }
+    if (parent) parent->Release();
+    for (PIDLIST_ABSOLUTE item : items) ILFree(item);
+    ILFree(pidl);
+    return hr;
+}
+
+void Handler::Query(UINT first, UINT last, UINT flags, UINT index, int* count) {
+    const HRESULT hr = menu ? menu->QueryContextMenu(hmenu, index, first, last, flags) : E_FAIL;
+    EXPECT_TRUE(SUCCEEDED(hr)) << hr;
+    if (count) *count = HRESULT_CODE(hr);
+}
+
+HRESULT Handler::Invoke(HWND window, UINT offset) {
+    CMINVOKECOMMANDINFO info = {sizeof info, 0, window, MAKEINTRESOURCEA(offset), nullptr, nullptr, SW_SHOWNORMAL};
+    return menu->InvokeCommand(&info);
+}
+
+std::string Outline(HMENU menu, std::set<HBITMAP>* pictures) {
+    std::string outline;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[512] = {};
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_CHECKMARKS | MIIM_SUBMENU;
+        mii.dwTypeData = text;
+        mii.cch = sizeof text;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii);
+        outline += i ? " | " : "";
+        if (mii.fType & MFT_SEPARATOR) {
+            outline += "-";
+            continue;
+        }
+        outline += std::string(text) + "#" + std::to_string(mii.wID) + ((mii.fState & MFS_GRAYED) ? "~" : "");
+        if (pictures) pictures->insert(mii.hbmpChecked == mii.hbmpUnchecked ? mii.hbmpUnchecked : nullptr);
+        if (mii.hSubMenu) outline += "{" + Outline(mii.hSubMenu, pictures) + "}";
+    }
+    return outline;
+}
+
+TimerScript::Step CloseError(std::string& text) {
+    return [&text] {
+        HWND box = FindThreadDialog("Wayleap - Error");
+        if (box) text = MessageBoxText(box), PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return box != nullptr;
+    };
+}
+
+void ShellextTest::SetUp() {
+    SetSetting("Software\\Wayleap", "submenu", 0);
+    SetSetting(kAdvanced, "Hidden", 2);
+}
+
+void ShellextTest::WriteList(const std::vector<FolderEntry>& entries) {
+    FolderList list;
+    for (const FolderEntry& entry : entries) list.Append(entry);
+    ASSERT_EQ(SaveFolderList(dataFile, list), SaveStatus::Saved);
+}
+
+std::string ShellextTest::MakeDirs(const std::string& name, const std::vector<std::string>& subs) {
+    const std::string path = scratch / name;
+    CreateDirectoryA(path.c_str(), nullptr);
+    for (const std::string& sub : subs) EXPECT_TRUE(CreateDirectoryA((path + "\\" + sub).c_str(), nullptr)) << sub;
+    return path;
 }
 
 }  // namespace wayleap::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    wayleap::test::g_builtDll = wayleap::test::WinePath(argc > 1 ? argv[1] : "");  // PATH-TO-SkipdoorCM.dll
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int result = RUN_ALL_TESTS();
+    CoUninitialize();
+    return result;
+}

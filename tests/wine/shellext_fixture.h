@@ -1,12 +1,15 @@
-// A private installation of SkipdoorCM.dll for the Wine tests: the DLL copied
-// into a scratch directory with its own FolderList.dat, registered with its
-// own DllRegisterServer, and handlers made through CoCreateInstance exactly as
-// the shell makes them. Menus built by a handler are read back item by item.
+// A private installation of SkipdoorCM.dll for the Wine tests: the built DLL
+// copied into a scratch directory beside its own FolderList.dat, registered
+// with its own DllRegisterServer, and handlers made through CoCreateInstance
+// as the shell makes them. Menus are read back from the real HMENUs.
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,119 +21,63 @@ namespace wayleap::test {
 
 extern const CLSID kHandlerClsid;
 
-// Set from the command line by the test program's main: the built DLL.
-void SetBuiltDllPath(const char* path);
-const std::string& BuiltDllPath();
-
 class InstalledDll {
 public:
-    // Copies the built DLL into `dir` (created if needed) and registers it.
-    explicit InstalledDll(const std::string& dir);
-    ~InstalledDll();  // unregisters and unloads it
-    InstalledDll(const InstalledDll&) = delete;
-    InstalledDll& operator=(const InstalledDll&) = delete;
-
-    const std::string& dir() const { return dir_; }
-    const std::string& dllPath() const { return dllPath_; }
-    std::string dataFile() const { return dir_ + "FolderList.dat"; }
-    HMODULE module() const { return module_; }
-    HRESULT registerResult() const { return registered_; }
+    explicit InstalledDll(const std::string& dir);  // copies, loads and registers it
+    ~InstalledDll();                                // unregisters and unloads it
 
     template <typename F>
     F Export(const char* name) const {
-        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
-    HRESULT Register() const;
-    HRESULT Unregister() const;
-    HRESULT CanUnloadNow() const;
+    HRESULT Call(const char* name) const;  // DllRegisterServer, DllUnregisterServer, DllCanUnloadNow
 
-private:
-    std::string dir_;
-    std::string dllPath_;
-    HMODULE module_ = nullptr;
-    HRESULT registered_ = E_FAIL;
+    std::string dir, path;
+    HMODULE module = nullptr;
+    HRESULT registered = E_FAIL;
 };
 
-// Writes the folder list file beside the installed DLL.
-void WriteFolderList(const InstalledDll& dll, const FolderList& list);
-// Sets the menu style the next handler reads.
-void SetMenuStyle(bool submenu);
-// Whether the shell shows hidden files (HKCU ...\Explorer\Advanced "Hidden").
-void SetShowHidden(bool show);
-
-// Item id list of a file-system path (free with CoTaskMemFree).
-PIDLIST_ABSOLUTE PidlOf(const std::string& path);
-// The path the shell reports for `path` (SHGetPathFromIDListA of its id
-// list): what a handler records when the background of `path` is clicked.
-std::string ShellPathOf(const std::string& path);
-// A data object for several items of one folder, as the shell hands it over.
-IDataObject* DataObjectFor(const std::string& folder, const std::vector<std::string>& names);
-
-// One menu item as read back with GetMenuItemInfoA.
-struct MenuItem {
-    bool separator = false;
-    std::string text;
-    UINT id = 0;
-    UINT state = 0;
-    HBITMAP checked = nullptr;
-    HBITMAP unchecked = nullptr;
-    ULONG_PTR data = 0;
-    HMENU subMenu = nullptr;
-    std::vector<MenuItem> children;
-};
-std::vector<MenuItem> ReadMenu(HMENU menu);
-std::vector<std::string> Texts(const std::vector<MenuItem>& items);  // separators read "-"
-
-// A handler object with its interfaces; released at the end.
+// A handler object and the shell's menu it fills.
 struct Handler {
     IShellExtInit* init = nullptr;
     IContextMenu3* menu = nullptr;
+    HMENU hmenu = CreatePopupMenu();
     Handler();
     ~Handler();
-    Handler(const Handler&) = delete;
-    Handler& operator=(const Handler&) = delete;
-    explicit operator bool() const { return init && menu; }
+
+    // Initialize for a click on the background of `folder`, or with `names`
+    // selected in it (through the shell's own data object).
+    HRESULT Init(const std::string& folder, const std::vector<std::string>& names = {});
+    // QueryContextMenu into hmenu; its returned count goes to `count`.
+    void Query(UINT first = 100, UINT last = 0x7FFF, UINT flags = CMF_NORMAL, UINT index = 0, int* count = nullptr);
+    HRESULT Invoke(HWND window, UINT offset);
 };
 
-// What QueryContextMenu did to a fresh popup menu.
-struct BuiltMenu {
-    HRESULT hr = E_FAIL;
-    HMENU menu = nullptr;
-    std::vector<MenuItem> items;
-    BuiltMenu() = default;
-    ~BuiltMenu();
-    BuiltMenu(const BuiltMenu&) = delete;
-    BuiltMenu& operator=(const BuiltMenu&) = delete;
+// A menu as one line: "text#id" per item ("~" behind grayed ones), "-" per
+// separator, a popup's items in braces behind its item. `pictures` receives
+// the check-mark picture of every command item (null for one without, or with two different ones).
+std::string Outline(HMENU menu, std::set<HBITMAP>* pictures = nullptr);
+
+// Sets a DWORD value under HKEY_CURRENT_USER: the menu style ("Software\\Wayleap",
+// "submenu") or whether the shell shows hidden files (kAdvanced, "Hidden": 1 shown, 2 not).
+void SetSetting(const char* subKey, const char* name, DWORD value);
+inline constexpr char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+
+// A step that waits for the DLL's "Wayleap - Error" message box, keeps its text and presses OK.
+TimerScript::Step CloseError(std::string& text);
+
+class ShellextTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void WriteList(const std::vector<FolderEntry>& entries);
+    // Makes scratch/`name` with these sub-folders; its path without a trailing backslash.
+    std::string MakeDirs(const std::string& name, const std::vector<std::string>& subs = {});
+
+    ScratchDir scratch;
+    InstalledDll dll{scratch / "dll\\"};
+    std::string dataFile = dll.dir + "FolderList.dat";
 };
 
-inline constexpr UINT kFirstId = 100;
-inline constexpr UINT kLastId = 0x7FFF;
-
-// Initializes `h` for a click on the background of `folder`, then builds its menu.
-void BuildMenu(Handler& h, const std::string& folder, BuiltMenu& out, UINT first = kFirstId, UINT last = kLastId,
-               UINT flags = CMF_NORMAL, UINT indexMenu = 0);
-// The two halves of BuildMenu: Initialize for a click on the background of
-// `folder`; QueryContextMenu into out.menu (a fresh popup unless the caller
-// made one beforehand), read back into `out`.
-void InitializeBackground(Handler& h, const std::string& folder);
-void QueryMenu(Handler& h, BuiltMenu& out, UINT first = kFirstId, UINT last = kLastId, UINT flags = CMF_NORMAL,
-               UINT indexMenu = 0);
-// GetCommandString as ANSI text (or the HRESULT when it fails).
-std::string HelpTextA(Handler& h, UINT offset);
-
-}  // namespace wayleap::test
-
-// Invoking commands as the shell does; window_driver.h drives the dialogs they show.
-
-namespace wayleap::test {
-
-// InvokeCommand as the shell calls it after a click: the command's offset (or
-// a verb string) and the window the menu was opened in.
-HRESULT InvokeOffset(IContextMenu* menu, HWND window, UINT offset);
-HRESULT InvokeVerb(IContextMenu* menu, HWND window, const char* verb);
-
-// The command offset of the first item with this text, searched through the
-// popups as well; UINT_MAX when there is none.
-UINT OffsetOfItem(const std::vector<MenuItem>& items, const std::string& text, UINT first = kFirstId);
+inline FolderEntry Plain(const std::string& name, const std::string& path) { return {name, path, false, false}; }
 
 }  // namespace wayleap::test
