@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "config/resource_ids.h"
+#include "demo/screenshot.h"
 #include "skipdoorcm.h"
-#include "tests/wine/screenshot.h"
 #include "tests/wine/test_support.h"
 #include "tests/wine/window_driver.h"
 #include "win/settings.h"
@@ -34,7 +34,7 @@ using wayleap::test::FindProcessDialog;
 using wayleap::test::MessageBoxText;
 using wayleap::test::PumpFor;
 using wayleap::test::PumpUntil;
-using wayleap::test::SaveScreenshot;
+using wayleap::demo::SaveScreenshot;
 using wayleap::test::StartProcess;
 using wayleap::test::TimerScript;
 

@@ -1,12 +1,11 @@
-// Screenshots from inside a Wine test, saved as 24-bit BMP files.
-#include "tests/wine/screenshot.h"
+// The demo's pictures, saved as 24-bit BMP files.
+#include "demo/screenshot.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "tests/wine/test_support.h"
 
-namespace wayleap::test {
+namespace wayleap::demo {
 
 bool SaveScreenshot(const std::string& path, HWND window) {
     RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -49,23 +48,7 @@ bool SaveScreenshot(const std::string& path, const RECT& rect) {
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
     bytes.append(pixels.data(), pixels.size());
-    return WriteBytes(path, bytes);
+    return test::WriteBytes(path, bytes);
 }
 
-std::string ScreenshotDir() {
-    const char* dir = std::getenv("WAYLEAP_SCREENSHOTS");
-    if (!dir || !*dir) return {};
-    std::string path = WinePath(dir);
-    if (path.back() != '\\') path += '\\';
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
-}
-
-void Snapshot(const std::string& name, HWND window) {
-    const std::string dir = ScreenshotDir();
-    if (dir.empty()) return;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    SaveScreenshot(dir + name + ".bmp", window);
-}
-
-}  // namespace wayleap::test
+}  // namespace wayleap::demo
