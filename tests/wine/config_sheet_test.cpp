@@ -21,7 +21,7 @@ TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
         std::vector<int> clicks;
         int press;  // Apply is followed by Cancel
         StoredSettings after;
-        const char* told;
+        const char* told;  // the start of the message the user is shown
     } cases[] = {
         {"switched on", kNothing, {IDC_ENABLE}, PSBTN_OK, SettingsWritten(true, true), ""},
         {"switched off by Apply", kOnDirect, {IDC_ENABLE}, PSBTN_APPLYNOW, SettingsWritten(false, false), ""},
@@ -30,9 +30,7 @@ TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
         {"Cancel", kOnDirect, {IDC_ENABLE, IDC_STYLE_SUBMENU}, PSBTN_CANCEL, SettingsWritten(true, false), ""},
         // A key that holds a subkey cannot be removed, as under a restricted account.
         {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW,
-         {kHandlerClsidText, "<none>", "1"},
-         "Wayleap could not switch the menu on or off: changing this needs administrator rights. Start Wayleap as an "
-         "administrator and try again."},
+         {kHandlerClsidText, "<none>", "1"}, "Wayleap could not switch the menu on or off"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -49,7 +47,7 @@ TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
         if (c.press == PSBTN_APPLYNOW) steps.push_back(Press(PSBTN_CANCEL));
         RunSheet(steps);
         EXPECT_EQ(ReadStoredSettings(), c.after);
-        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;
     }
 }
 
@@ -70,10 +68,10 @@ TEST_F(ConfigSheetTest, AboutPageLinksOpenTheirAddresses) {
         SendMessageA(Control(2, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         SendMessageA(Control(2, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     };
-    const auto logged = [&](std::size_t lines) -> Step {  // the stand-in logs a run once it has ended
-        return [&, lines] {
+    const auto logged = [&](int runs) -> Step {  // the stand-in logs a run once it has ended
+        return [&, runs] {
             const std::string log = ReadBytes(opener + ".log");
-            return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')) >= lines;
+            return std::count(log.begin(), log.end(), '\n') >= runs;
         };
     };
     RunSheet({ShowPage(2), steps::Do([&] { click(IDC_WEB_LINK); }), logged(1), steps::Do([&] { click(IDC_MAIL_LINK); }),

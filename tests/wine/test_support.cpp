@@ -56,15 +56,13 @@ std::string OwnPath() {
 
 unique_file StartProcess(const std::string& commandLine, const std::string& dir, DWORD* processId) {
     STARTUPINFOA startup{sizeof startup};
-    PROCESS_INFORMATION info{};
+    PROCESS_INFORMATION info{nullptr, nullptr, 0, 0};
     std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
-                        &startup, &info)) {
-        return unique_file();
-    }
-    CloseHandle(info.hThread);
+    const bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        dir.empty() ? nullptr : dir.c_str(), &startup, &info) != FALSE;
+    if (started) CloseHandle(info.hThread);
     if (processId) *processId = info.dwProcessId;
-    return unique_file(info.hProcess);
+    return unique_file(started ? info.hProcess : INVALID_HANDLE_VALUE);
 }
 
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 namespace wayleap::test {
 namespace {
@@ -22,14 +23,13 @@ std::vector<HWND> Dialogs(DWORD process, DWORD thread, const char* caption) {
     return found;
 }
 
-// Closes every dialog of this thread: message boxes with OK, others with Cancel.
-std::vector<std::string> CloseThreadDialogs() {
-    std::vector<std::string> captions;
+// Closes every dialog of this thread (message boxes with OK, others with
+// Cancel), adding their captions to `captions` when given.
+void CloseThreadDialogs(std::vector<std::string>* captions = nullptr) {
     for (HWND dialog : Dialogs(GetCurrentProcessId(), GetCurrentThreadId(), nullptr)) {
-        captions.push_back(TextOf(dialog));
+        if (captions) captions->push_back(TextOf(dialog));
         PostMessageA(dialog, WM_COMMAND, GetDlgItem(dialog, 0xFFFF) ? IDOK : IDCANCEL, 0);
     }
-    return captions;
 }
 
 }  // namespace
@@ -62,41 +62,32 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs, UINT intervalMs)
     : steps_(std::move(steps)), start_(GetTickCount()), timeoutMs_(timeoutMs) {
-    if (!finished()) timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
+    timer_ = finished() ? 0 : SetTimer(nullptr, 0, intervalMs, Tick);
     if (timer_) g_scripts[timer_] = this;
 }
 
 void TimerScript::Stop() {
-    if (timer_) KillTimer(nullptr, timer_);
-    g_scripts.erase(timer_);
-    timer_ = 0;
+    KillTimer(nullptr, timer_);
+    g_scripts.erase(std::exchange(timer_, 0));
 }
 
 // Runs the next step of the timer's script, unless one of its steps is still
-// running (in a modal loop that step started).
+// running (in a modal loop that step started); past the time limit, fails and
+// closes the dialogs instead.
 void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    auto it = g_scripts.find(id);
+    const auto it = g_scripts.find(id);
     if (it == g_scripts.end() || it->second->running_) return;
     TimerScript& script = *it->second;
-    if (GetTickCount() - script.start_ > script.timeoutMs_) {
-        script.timedOut_ = true;
-        script.Stop();
-        ADD_FAILURE() << "the window script timed out at step " << script.next_ + 1 << " of " << script.steps_.size();
-        CloseThreadDialogs();
-        return;
-    }
-    script.running_ = true;
-    const bool done = script.steps_[script.next_]();
+    script.timedOut_ = GetTickCount() - script.start_ > script.timeoutMs_;
+    EXPECT_FALSE(script.timedOut_) << "the window script timed out at step " << script.next_ + 1 << " of "
+                                   << script.steps_.size();
+    script.running_ = !script.timedOut_;
+    if (script.timedOut_ || (script.steps_[script.next_]() && ++script.next_ >= script.steps_.size())) script.Stop();
+    if (script.timedOut_) CloseThreadDialogs();
     script.running_ = false;
-    if (done && ++script.next_ >= script.steps_.size()) script.Stop();
 }
 
-DialogSentinel::DialogSentinel()
-    : TimerScript({[this] {
-                      for (std::string& caption : CloseThreadDialogs()) seen.push_back(std::move(caption));
-                      return false;
-                  }},
-                  120000) {}
+DialogSentinel::DialogSentinel() : TimerScript({[this] { return CloseThreadDialogs(&seen), false; }}, 120000) {}
 
 INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::Step> steps, DWORD timeoutMs) {
     TimerScript script(std::move(steps), timeoutMs);
@@ -106,13 +97,9 @@ INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::
 
 namespace steps {
 
-Step Do(std::function<void()> action) {
-    return [action] { return action(), true; };
-}
+Step Do(std::function<void()> action) { return [action] { return action(), true; }; }
 
-Step Gone(const HWND& window) {
-    return [&window] { return !IsWindow(window); };
-}
+Step Gone(const HWND& window) { return [&window] { return !IsWindow(window); }; }
 
 Step Answer(const std::string& caption, int command, std::string* text) {
     return [caption, command, text] {
