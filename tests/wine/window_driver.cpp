@@ -12,13 +12,15 @@ namespace {
 std::map<UINT_PTR, TimerScript*> g_scripts;
 
 // The visible dialog-class windows of a process with that caption (any when
-// null), only those of one of its threads when `thread` is not 0.
-std::vector<HWND> Dialogs(DWORD process, DWORD thread, const char* caption) {
+// null), only those of one of its threads when `thread` is not 0, but `skip`.
+std::vector<HWND> Dialogs(DWORD process, DWORD thread, const char* caption, HWND skip = nullptr) {
     std::vector<HWND> found;
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr;) {
         DWORD owner = 0;
         const DWORD ownerThread = GetWindowThreadProcessId(window, &owner);
-        if (owner == process && (!thread || ownerThread == thread) && IsWindowVisible(window)) found.push_back(window);
+        if (owner == process && (!thread || ownerThread == thread) && window != skip && IsWindowVisible(window)) {
+            found.push_back(window);
+        }
     }
     return found;
 }
@@ -46,10 +48,8 @@ HWND FindThreadDialog(const std::string& caption) {
 }
 
 HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip) {
-    for (HWND window : Dialogs(processId, 0, caption)) {
-        if (window != skip) return window;
-    }
-    return nullptr;
+    const std::vector<HWND> found = Dialogs(processId, 0, caption, skip);
+    return found.empty() ? nullptr : found.front();
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
