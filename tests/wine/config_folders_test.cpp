@@ -137,7 +137,7 @@ TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
         std::string bytes;
         DWORD heldWhileLoading, heldWhileSaving;  // share modes of another program's handle
         const char* told;                         // the start of the message
-        std::string after;                        // once the other program has closed the file and OK was pressed
+        std::string after;                        // once the other program has closed the file, by Apply and OK
     } cases[] = {
         {"a line over the limit", longLine, kNotHeld, kNotHeld, "Wayleap could not read your folder list", longLine},
         {"held open while loading", FileOf("AB"), 0, kNotHeld, "Wayleap could not read your folder list", FileOf("AB")},
@@ -152,7 +152,7 @@ TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
                       EXPECT_TRUE(ApplyEnabled()) << "changes not saved are not claimed as saved";
                       EXPECT_EQ(ReadBytes(dataFile), c.bytes);
                   }),
-                  Hold(kNotHeld), Press(PSBTN_OK)});
+                  Hold(kNotHeld), Press(PSBTN_APPLYNOW), Press(PSBTN_OK)});
         EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;
         EXPECT_EQ(ReadBytes(dataFile), c.after);
     }

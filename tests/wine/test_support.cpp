@@ -8,12 +8,13 @@
 namespace wayleap::test {
 
 ScratchDir::ScratchDir() {
-    char temp[MAX_PATH] = {}, name[MAX_PATH] = {};
+    static LONG counter = 0;
+    char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    GetTempFileNameA(temp, "wlt", 0, name);  // a new name, taken by an empty file
-    DeleteFileA(name);
-    CreateDirectoryA(name, nullptr);
-    path_ = std::string(name) + "\\";
+    path_ = temp + ("wltest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(InterlockedIncrement(&counter)) + "\\");
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 void RemoveTree(const std::string& dir) {
