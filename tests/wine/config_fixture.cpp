@@ -66,6 +66,7 @@ void ConfigSheetTest::SetUp() {
     CleanSettings();
     state.module = GetModuleHandleA(nullptr);
     state.dataFilePath = dataFile;
+    state.chooseFolder = [](HWND, std::string& path) { return !(path = "C:\\Chosen").empty(); };  // "Add a Folder..."
 }
 
 INT_PTR ConfigSheetTest::RunSheet(std::vector<Step> steps) {

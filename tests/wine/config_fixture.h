@@ -66,6 +66,8 @@ protected:
     Step Click(int page, int id) { return steps::Do([=] { PostMessageA(Control(page, id), BM_CLICK, 0, 0); }); }
     // PSBTN_OK, PSBTN_APPLYNOW or PSBTN_CANCEL
     Step Press(int button) { return steps::Do([=] { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }); }
+    // Checks that the changes made so far have enabled Apply.
+    Step ApplyOn() { return steps::Do([this] { EXPECT_TRUE(ApplyEnabled()) << "Apply not enabled by a change"; }); }
     // Waits for the dialog with that caption, types `texts` into its fields,
     // clicks the buttons `clicks` and presses OK.
     static Step Fill(const char* caption, std::vector<std::pair<int, std::string>> texts, std::vector<int> clicks = {});

@@ -31,10 +31,6 @@ std::string FileOf(const std::string& letters) {
 
 class FoldersPage : public ConfigSheetTest {
 protected:
-    void SetUp() override {
-        ConfigSheetTest::SetUp();
-        state.chooseFolder = [](HWND, std::string& path) { return !(path = "C:\\Chosen").empty(); };
-    }
     HWND List() const { return Control(kFolders, IDC_FOLDER_LIST); }
 
     Step Select(std::vector<int> rows) {
@@ -82,7 +78,7 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
         std::vector<Step> steps;
         std::string after;
     } cases[] = {
-        {"Delete two rows, Apply", {Select({1, 3}), Click(kFolders, IDC_DELETE), askDelete, apply, cancel}, FileOf("AC")},
+        {"Delete two rows, Apply", {Select({1, 3}), Click(kFolders, IDC_DELETE), askDelete, ApplyOn(), apply, cancel}, FileOf("AC")},
         {"Delete answered Cancel",
          {Select({1}), Click(kFolders, IDC_DELETE), steps::Answer("Wayleap - Delete", IDCANCEL), ok}, FileOf("ABCD")},
         {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ok}, FileOf("BADC")},

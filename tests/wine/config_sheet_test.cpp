@@ -42,6 +42,7 @@ TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
         }
         std::vector<Step> steps;
         for (int id : c.clicks) steps.push_back(Click(0, id));
+        if (!c.clicks.empty()) steps.push_back(ApplyOn());
         steps.push_back(Press(c.press));
         if (*c.told) steps.push_back(Tell(kErrorCaption));
         if (c.press == PSBTN_APPLYNOW) steps.push_back(Press(PSBTN_CANCEL));
