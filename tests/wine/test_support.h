@@ -1,29 +1,14 @@
-// Helpers for the Wine tests: scratch directories and whole-file reads and writes.
+// Helpers for the Wine tests: scratch directories, whole files and processes.
 #pragma once
 
 #include <windows.h>
 
-#include "win/unique_handle.h"
-
 #include <string>
 #include <vector>
 
+#include "win/unique_handle.h"
+
 namespace wayleap::test {
-
-// A fresh directory under the temp directory, removed with its content at the end.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& path() const { return path_; }  // ends with a backslash
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
 
 // A path given on the command line as Wine sees it: ctest and the scripts pass
 // Unix paths, and Wine maps the Unix root to drive Z:. Windows paths pass unchanged.
@@ -31,20 +16,33 @@ std::string WinePath(const char* path);
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // empty when the file cannot be read
-bool FileExists(const std::string& path);
+inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 // Names in `dir` (ending with a backslash) matching `pattern`, such as "~WL*.tmp".
 std::vector<std::string> FilesMatching(const std::string& dir, const char* pattern);
-void RemoveTree(const std::string& dir);
+void RemoveTree(const std::string& dir);  // `dir` ends with a backslash
+
+// A fresh directory under the temp directory, removed with its content at the end.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir() { RemoveTree(path_); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& path() const { return path_; }  // ends with a backslash
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
 
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
-std::string OwnDir();
+inline std::string OwnDir() { return OwnPath().substr(0, OwnPath().find_last_of('\\') + 1); }
 
 // Starts `commandLine` in `dir` (this process's own when empty) without
 // waiting for it. The process handle, invalid when it could not be started;
 // `processId` (when given) receives its id.
 unique_file StartProcess(const std::string& commandLine, const std::string& dir = {}, DWORD* processId = nullptr);
-
 // Runs `commandLine` and waits for it; returns its exit code, or -1 when it
 // could not be started or did not finish within `timeoutMs`.
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);

@@ -1,12 +1,40 @@
-// Driving real windows from the test's own thread: dialogs, message boxes,
-// message pumps with a time limit and timer scripts.
+// The shared driver of the Wine GUI tests.
 #include "tests/wine/window_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 namespace wayleap::test {
+namespace {
+
+std::map<UINT_PTR, TimerScript*> g_scripts;
+
+// The visible dialog-class windows of a process with that caption (any when
+// null), only those of one of its threads when `thread` is not 0, but `skip`.
+std::vector<HWND> Dialogs(DWORD process, DWORD thread, const char* caption, HWND skip = nullptr) {
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr;) {
+        DWORD owner = 0;
+        const DWORD ownerThread = GetWindowThreadProcessId(window, &owner);
+        if (owner == process && (!thread || ownerThread == thread) && window != skip && IsWindowVisible(window)) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+// Closes every dialog of this thread (message boxes with OK, others with
+// Cancel), adding their captions to `captions` when given.
+void CloseThreadDialogs(std::vector<std::string>* captions = nullptr) {
+    for (HWND dialog : Dialogs(GetCurrentProcessId(), GetCurrentThreadId(), nullptr)) {
+        if (captions) captions->push_back(TextOf(dialog));
+        PostMessageA(dialog, WM_COMMAND, GetDlgItem(dialog, 0xFFFF) ? IDOK : IDCANCEL, 0);
+    }
+}
+
+}  // namespace
 
 std::string TextOf(HWND window) {
     char buffer[1024] = {};
@@ -14,141 +42,72 @@ std::string TextOf(HWND window) {
     return buffer;
 }
 
-namespace {
-
-struct DialogSearch {
-    std::string caption;
-    HWND found = nullptr;
-    std::vector<HWND> all;
-};
-
-bool IsDialogWindow(HWND window) {
-    char name[64] = {};
-    return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window);
-}
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    if (!IsDialogWindow(window)) return TRUE;
-    search->all.push_back(window);
-    if (!search->found && TextOf(window) == search->caption) search->found = window;
-    return TRUE;
-}
-
-// The static control that holds a message box's text.
-constexpr int kMessageBoxText = 0xFFFF;
-
-}  // namespace
-
 HWND FindThreadDialog(const std::string& caption) {
-    DialogSearch search;
-    search.caption = caption;
-    EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> found = Dialogs(GetCurrentProcessId(), GetCurrentThreadId(), caption.c_str());
+    return found.empty() ? nullptr : found.front();
 }
 
 HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && window != skip && IsWindowVisible(window)) return window;
-    }
-    return nullptr;
-}
-
-std::string MessageBoxText(HWND box) {
-    HWND text = GetDlgItem(box, kMessageBoxText);
-    return text ? TextOf(text) : std::string();
-}
-
-std::vector<std::string> CloseThreadDialogs() {
-    DialogSearch search;
-    EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    std::vector<std::string> captions;
-    for (HWND dialog : search.all) {
-        captions.push_back(TextOf(dialog));
-        const WPARAM button = GetDlgItem(dialog, kMessageBoxText) ? IDOK : IDCANCEL;
-        PostMessageA(dialog, WM_COMMAND, button, 0);
-    }
-    return captions;
+    const std::vector<HWND> found = Dialogs(processId, 0, caption, skip);
+    return found.empty() ? nullptr : found.front();
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
+    for (const DWORD start = GetTickCount(); !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
         if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&msg), DispatchMessageA(&msg);
     }
+    return true;
 }
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
-namespace {
-std::map<UINT_PTR, TimerScript*>& Scripts() {
-    static std::map<UINT_PTR, TimerScript*> scripts;
-    return scripts;
-}
-}  // namespace
 
 TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs, UINT intervalMs)
     : steps_(std::move(steps)), start_(GetTickCount()), timeoutMs_(timeoutMs) {
-    if (finished()) return;
-    timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
-    if (timer_) {
-        Scripts()[timer_] = this;
-    } else {
-        ADD_FAILURE() << "SetTimer failed";
-    }
+    timer_ = finished() ? 0 : SetTimer(nullptr, 0, intervalMs, Tick);
+    if (timer_) g_scripts[timer_] = this;
 }
-
-TimerScript::~TimerScript() { Stop(); }
 
 void TimerScript::Stop() {
-    if (!timer_) return;
     KillTimer(nullptr, timer_);
-    Scripts().erase(timer_);
-    timer_ = 0;
+    g_scripts.erase(std::exchange(timer_, 0));
 }
 
+// Runs the next step of the timer's script, unless one of its steps is still
+// running (in a modal loop that step started); past the time limit, fails and
+// closes the dialogs instead.
 void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    auto it = Scripts().find(id);
-    if (it != Scripts().end()) it->second->Advance();
+    const auto it = g_scripts.find(id);
+    if (it == g_scripts.end() || it->second->running_) return;
+    TimerScript& script = *it->second;
+    script.timedOut_ = GetTickCount() - script.start_ > script.timeoutMs_;
+    EXPECT_FALSE(script.timedOut_) << "the window script timed out at step " << script.next_ + 1 << " of "
+                                   << script.steps_.size();
+    script.running_ = !script.timedOut_;
+    if (script.timedOut_ || (script.steps_[script.next_]() && ++script.next_ >= script.steps_.size())) script.Stop();
+    if (script.timedOut_) CloseThreadDialogs();
+    script.running_ = false;
 }
 
-void TimerScript::Advance() {
-    if (running_ || finished()) return;
-    if (GetTickCount() - start_ > timeoutMs_) {
-        timedOut_ = true;
-        Stop();
-        ADD_FAILURE() << "the window script timed out at step " << next_ + 1 << " of " << steps_.size();
-        CloseThreadDialogs();
-        return;
-    }
-    running_ = true;
-    const bool done = steps_[next_]();
-    running_ = false;
-    if (done && ++next_ >= steps_.size()) Stop();
+DialogSentinel::DialogSentinel() : TimerScript({[this] { return CloseThreadDialogs(&seen), false; }}, 120000) {}
+
+INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::Step> steps, DWORD timeoutMs) {
+    TimerScript script(std::move(steps), timeoutMs);
+    const INT_PTR result = show();
+    return script.RunToEnd(), result;
 }
 
-bool TimerScript::RunToEnd() {
-    PumpUntil([this] { return finished() || timedOut_; }, timeoutMs_ + 2000);
-    return finished();
+namespace steps {
+
+Step Do(std::function<void()> action) { return [action] { return action(), true; }; }
+
+Step Gone(const HWND& window) { return [&window] { return !IsWindow(window); }; }
+
+Step Answer(const std::string& caption, int command, std::string* text) {
+    return [caption, command, text] {
+        HWND box = FindThreadDialog(caption);
+        if (box && text) *text = MessageBoxText(box);
+        return box && PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    };
 }
 
-DialogSentinel::DialogSentinel()
-    : script_({[this] {
-                  for (std::string& caption : CloseThreadDialogs()) seen.push_back(std::move(caption));
-                  return false;
-              }},
-              120000) {}
-
+}  // namespace steps
 }  // namespace wayleap::test

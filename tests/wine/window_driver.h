@@ -1,11 +1,10 @@
-// Driving real windows from the test's own thread: finding dialogs and
-// message boxes, reading what they show, pumping messages with a time limit,
-// and scripts of steps that run inside modal loops.
+// The shared driver of the Wine GUI tests: finding dialogs and message boxes
+// and reading what they show, pumping messages with a time limit, and
+// scripts of steps on a thread timer that act inside modal loops.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,59 +19,63 @@ HWND FindThreadDialog(const std::string& caption);
 // that caption, or (caption null) any one but `skip`.
 HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip = nullptr);
 // The text a message box shows; empty for a window that is not a message box.
-std::string MessageBoxText(HWND box);
-// Closes every visible dialog of this thread (message boxes with OK, other
-// dialogs with Cancel) and returns their captions.
-std::vector<std::string> CloseThreadDialogs();
+inline std::string MessageBoxText(HWND box) { return GetDlgItem(box, 0xFFFF) ? TextOf(GetDlgItem(box, 0xFFFF)) : ""; }
 
 // Runs this thread's messages until `done` holds or `timeoutMs` have passed;
 // true when it held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-void PumpFor(DWORD ms);
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
-// Steps run one per tick of a thread timer (every 10 ms unless told otherwise), so they also run inside the
-// modal loops of DialogBox, MessageBox, PropertySheet and GetOpenFileName: a
-// test sets the script up before the call that shows a modal window. A step
-// returns true when it is done; the next one runs on a later tick. A step must
-// not run a modal loop itself (post the click that opens one instead). When
-// the steps have not finished in time the script reports a failure and closes
-// the thread's dialogs, so a modal call never hangs the test.
+// Steps run one per tick of a thread timer (every 10 ms unless told
+// otherwise), so they also run inside the modal loops of DialogBox,
+// MessageBox, PropertySheet and GetOpenFileName: a test sets the script up
+// before the call that shows a modal window. A step returns true when it is
+// done; the next one runs on a later tick. A step must not run a modal loop
+// itself (post the click that opens one instead). When the steps have not
+// finished in time the script reports a failure and closes the thread's
+// dialogs (message boxes with OK, others with Cancel), so a modal call never
+// hangs the test.
 class TimerScript {
 public:
     using Step = std::function<bool()>;
     explicit TimerScript(std::vector<Step> steps, DWORD timeoutMs = 15000, UINT intervalMs = 10);
-    ~TimerScript();
+    ~TimerScript() { Stop(); }
     TimerScript(const TimerScript&) = delete;
     TimerScript& operator=(const TimerScript&) = delete;
-
     bool finished() const { return next_ >= steps_.size(); }
-    bool timedOut() const { return timedOut_; }
     // Pumps messages until every step is done or the time is up; true when done.
-    bool RunToEnd();
+    bool RunToEnd() { return PumpUntil([this] { return finished() || timedOut_; }, timeoutMs_ + 2000), finished(); }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
-    void Advance();
     void Stop();
-
     std::vector<Step> steps_;
     std::size_t next_ = 0;
-    DWORD start_;
-    DWORD timeoutMs_;
+    DWORD start_, timeoutMs_;
     UINT_PTR timer_ = 0;
-    bool running_ = false;
-    bool timedOut_ = false;
+    bool running_ = false, timedOut_ = false;
 };
 
 // For calls that must show nothing: closes every dialog of this thread that
 // appears while it lives and keeps the captions.
-class DialogSentinel {
-public:
+struct DialogSentinel : TimerScript {
     DialogSentinel();
     std::vector<std::string> seen;
-
-private:
-    TimerScript script_;
 };
+
+// Calls `show`, which shows a modal window (a dialog, a property sheet, a
+// message box), with `steps` running inside its loop; returns what `show`
+// returned once the steps are done.
+INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::Step> steps, DWORD timeoutMs = 20000);
+
+// Common steps of those scripts.
+namespace steps {
+using Step = TimerScript::Step;
+Step Do(std::function<void()> action);  // runs `action` once
+Step Gone(const HWND& window);          // waits until `window` is destroyed
+// Waits for a dialog of this thread with that caption and posts `command`
+// to it (IDOK, IDCANCEL...); `text` (when given) receives a message box's text.
+Step Answer(const std::string& caption, int command, std::string* text = nullptr);
+}  // namespace steps
 
 }  // namespace wayleap::test
