@@ -107,11 +107,17 @@ wine_exec() { # WAY ARCH PROGRAM [ARGS...]
     local loader=$WINE64_LOADER
     [ "$arch" = win32 ] && loader=$WINE32_LOADER
     export WINELOADER=$loader WINESERVER=$WINESERVER64
+    local status=0
     if [ "$way" = emulated ]; then
-        wine_in_namespace "$loader" "$@"
+        wine_in_namespace "$loader" "$@" || status=$?
     else
-        "$loader" "$@"
+        "$loader" "$@" || status=$?
     fi
+    # 126 and 127 are the shell's own: the loader itself could not be started.
+    if [ "$status" -eq 126 ] || [ "$status" -eq 127 ]; then
+        echo "wine: could not start $(wine_describe "$way" "$arch") (exit $status); tools/bootstrap.sh installs Wine, and removing the tree's wine-state folder decides the way again" >&2
+    fi
+    return "$status"
 }
 
 # Names the loader and the way, for messages.
