@@ -49,15 +49,16 @@ fi
 # 7.2 takes about a minute per process start, so there it comes from
 # bookworm-backports (the one source this script may add; backports packages
 # are only ever installed when asked for by name, as here).
-qemu_major() { /usr/bin/qemu-i386 --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p'; }
+# shellcheck source=wine-lib.sh
+. "$(dirname "$0")/wine-lib.sh"
 needs_emulator() {
   case "${WAYLEAP_I686:-auto}" in
   emulated) return 0 ;;
   unavailable) return 1 ;;
   esac
-  ! timeout 30 /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1
+  ! wine_native_i386
 }
-have_emulator() { local major; major=$(qemu_major || true); [ -n "$major" ] && [ "$major" -ge 8 ]; }
+have_emulator() { local major; major=$(wine_qemu_major || true); [ -n "$major" ] && [ "$major" -ge 8 ]; }
 if needs_emulator && ! have_emulator; then
   codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   export DEBIAN_FRONTEND=noninteractive

@@ -18,11 +18,7 @@ cmd=${1:?usage: wine-env.sh start|stop BUILD_DIR [ARCH]}
 mkdir -p "${2:?build dir}"
 build=$(cd "$2" && pwd)
 state="$build/wine-state"
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-# No Mono or Gecko install prompts; no menu entries or icons on the host for
-# shortcuts that programs (the installer) create in the prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine_tree_env "$build"
 mkdir -p "$state"
 
 say() { echo "wine-env: $*"; }
@@ -59,35 +55,20 @@ start_display() {
     exit 1
 }
 
-# Runs a Wine program in this tree's way, bounded in time.
-wine_bounded() { # SECONDS PROGRAM [ARGS...]
-    local seconds=$1; shift
-    wine_exec "$way" "$arch" "$@" </dev/null >/dev/null 2>&1 &
-    local pid=$!
-    if ! wait_bounded "$pid" "$seconds"; then
-        say "'$1' did not end within $seconds s ($(wine_describe "$way" "$arch"))" >&2
-        return 1
-    fi
-}
-
 # Runs a function of wine-lib.sh with its output discarded, bounded in time.
 lib_bounded() { # SECONDS FUNCTION [ARGS...]
     local seconds=$1; shift
     timeout "$seconds" bash -c '. "$0"; "$@"' "$here/wine-lib.sh" "$@" </dev/null >/dev/null 2>&1
 }
 
-# Waits at most SECONDS for a background job; kills it when it takes longer.
-wait_bounded() { # PID SECONDS
-    local pid=$1 ticks=$(($2 * 10))
-    while kill -0 "$pid" 2>/dev/null; do
-        if [ "$ticks" -le 0 ]; then
-            kill -9 "$pid" 2>/dev/null || true
-            return 1
-        fi
-        sleep 0.1
-        ticks=$((ticks - 1))
-    done
-    wait "$pid"
+# Runs a Wine program in this tree's way, bounded in time.
+wine_bounded() { # SECONDS PROGRAM [ARGS...]
+    local seconds=$1 status=0; shift
+    lib_bounded "$seconds" wine_exec "$way" "$arch" "$@" || status=$?
+    if [ "$status" -eq 124 ]; then
+        say "'$1' did not end within $seconds s ($(wine_describe "$way" "$arch"))" >&2
+    fi
+    return "$status"
 }
 
 create_prefix() {
@@ -125,8 +106,9 @@ start)
     way_line=$(wine_decide_way)
     way=${way_line%% *}
     # A server left by a run of another way serves programs it should not.
-    if [ -f "$state/way" ] && [ "$(wine_way "$state")" != "$way" ]; then
-        lib_bounded 30 wineserver_exec "$(wine_way "$state")" -k || true
+    if [ -f "$state/way" ]; then
+        old_way=$(wine_way "$state")
+        [ "$old_way" = "$way" ] || lib_bounded 30 wineserver_exec "$old_way" -k || true
     fi
     echo "$way_line" > "$state/way"
     say "32-bit Windows programs: $way (${way_line#* })"

@@ -18,6 +18,27 @@ QEMU_I386=${WAYLEAP_QEMU_I386:-/usr/bin/qemu-i386}
 # ctest reports a test that exits with this code as skipped (SKIP_RETURN_CODE).
 WINE_SKIP=77
 
+# The environment every Wine call of a build tree runs with: its own prefix,
+# no Mono or Gecko install prompts, and no menu entries or icons on the host
+# for shortcuts that programs (the installer) create in the prefix.
+wine_tree_env() { # BUILD_DIR
+    export WINEPREFIX="$1/wineprefix"
+    export WINEDEBUG=${WAYLEAP_WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# The loader that starts a prefix of this architecture: the 64-bit loader
+# refuses a 32-bit prefix, and starts 32-bit programs itself in a 64-bit one.
+wine_loader() { # ARCH
+    if [ "$1" = win32 ]; then echo "$WINE32_LOADER"; else echo "$WINE64_LOADER"; fi
+}
+
+# Whether the kernel runs Wine's 32-bit loader as it is.
+wine_native_i386() { timeout 30 "$WINE32_LOADER" --version </dev/null >/dev/null 2>&1; }
+
+# The major version of the emulator, empty when there is none.
+wine_qemu_major() { "$QEMU_I386" --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p'; }
+
 # i386 ELF executables (ET_EXEC and ET_DYN), as the qemu packages match them.
 # Flags: F opens the emulator now, so it is found inside any later mount
 # namespace; P keeps argv[0]; C runs set-id programs with their own rights.
@@ -46,7 +67,7 @@ wine_try_emulated() {
         echo "no $QEMU_I386 (Debian package qemu-user 8 or later; tools/bootstrap.sh installs it when the kernel runs no 32-bit programs)"
         return 1
     fi
-    major=$("$QEMU_I386" --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p')
+    major=$(wine_qemu_major)
     if [ -z "$major" ] || [ "$major" -lt 8 ]; then
         echo "$QEMU_I386 is version ${major:-unknown}; Wine needs qemu-user 8 or later (Debian 12: from bookworm-backports)"
         return 1
@@ -82,7 +103,7 @@ wine_decide_way() {
     if [ ! -x "$WINE32_LOADER" ]; then
         echo "unavailable no $WINE32_LOADER (Debian package wine32:i386; tools/bootstrap.sh installs it)"; return
     fi
-    if timeout 30 "$WINE32_LOADER" --version </dev/null >/dev/null 2>&1; then
+    if wine_native_i386; then
         echo "native the kernel runs 32-bit programs"; return
     fi
     if reason=$(wine_try_emulated); then
@@ -92,27 +113,25 @@ wine_decide_way() {
     fi
 }
 
-# The way of a build tree's Wine (decided by wine-env.sh start, or now).
-wine_way() { # STATE_DIR
-    if [ -f "$1/way" ]; then cut -d' ' -f1 "$1/way"; else wine_decide_way | cut -d' ' -f1; fi
-}
-wine_way_reason() { # STATE_DIR
-    if [ -f "$1/way" ]; then cut -d' ' -f2- "$1/way"; else wine_decide_way | cut -d' ' -f2-; fi
+# The "WAY REASON" line of a build tree (decided by wine-env.sh start, or now),
+# and its two halves.
+wine_way_line() { cat "$1/way" 2>/dev/null || wine_decide_way; } # STATE_DIR
+wine_way() { local line; line=$(wine_way_line "$1"); echo "${line%% *}"; }
+wine_way_reason() { local line; line=$(wine_way_line "$1"); echo "${line#* }"; }
+
+# Runs a command directly, or in the emulator's namespace in the emulated way.
+wine_in_way() { # WAY COMMAND [ARGS...]
+    local way=$1; shift
+    if [ "$way" = emulated ]; then wine_in_namespace "$@"; else "$@"; fi
 }
 
 # Runs a Wine command line (loader arguments, as after "wine") for a prefix of
 # the given architecture in the given way. Needs WINEPREFIX in the environment.
 wine_exec() { # WAY ARCH PROGRAM [ARGS...]
-    local way=$1 arch=$2; shift 2
-    local loader=$WINE64_LOADER
-    [ "$arch" = win32 ] && loader=$WINE32_LOADER
+    local way=$1 arch=$2 status=0; shift 2
+    local loader; loader=$(wine_loader "$arch")
     export WINELOADER=$loader WINESERVER=$WINESERVER64
-    local status=0
-    if [ "$way" = emulated ]; then
-        wine_in_namespace "$loader" "$@" || status=$?
-    else
-        "$loader" "$@" || status=$?
-    fi
+    wine_in_way "$way" "$loader" "$@" || status=$?
     # 126 and 127 are the shell's own: the loader itself could not be started.
     if [ "$status" -eq 126 ] || [ "$status" -eq 127 ]; then
         echo "wine: could not start $(wine_describe "$way" "$arch") (exit $status); tools/bootstrap.sh installs Wine, and removing the tree's wine-state folder decides the way again" >&2
@@ -122,20 +141,14 @@ wine_exec() { # WAY ARCH PROGRAM [ARGS...]
 
 # Names the loader and the way, for messages.
 wine_describe() { # WAY ARCH
-    local loader=$WINE64_LOADER
-    [ "$2" = win32 ] && loader=$WINE32_LOADER
     case "$1" in
-    emulated) echo "loader $loader, 32-bit programs under $QEMU_I386 in a private namespace" ;;
-    *) echo "loader $loader, $1 way" ;;
+    emulated) echo "loader $(wine_loader "$2"), 32-bit programs under $QEMU_I386 in a private namespace" ;;
+    *) echo "loader $(wine_loader "$2"), $1 way" ;;
     esac
 }
 
 # Runs the wine server program (its own options) in the given way.
 wineserver_exec() { # WAY [OPTIONS...]
     local way=$1; shift
-    if [ "$way" = emulated ]; then
-        wine_in_namespace "$WINESERVER64" "$@"
-    else
-        "$WINESERVER64" "$@"
-    fi
+    wine_in_way "$way" "$WINESERVER64" "$@"
 }

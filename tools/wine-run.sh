@@ -11,19 +11,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-lib.sh"
 build=$(cd "${1:?build dir}" && pwd); shift
 state="$build/wine-state"
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=${WAYLEAP_WINEDEBUG:--all}
-# No Mono or Gecko install prompts; no menu entries or icons on the host for
-# shortcuts that programs (the installer) create in the prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine_tree_env "$build"
 if [ -f "$state/display" ]; then
     DISPLAY=$(cat "$state/display")
     export DISPLAY
 fi
 arch=$(cat "$state/arch" 2>/dev/null || echo win32)
-way=$(wine_way "$state")
+way_line=$(wine_way_line "$state")
+way=${way_line%% *}
 if [ "$way" = unavailable ] && { [ "$arch" = win32 ] || [ "${WAYLEAP_NEEDS_I686:-0}" = 1 ]; }; then
-    echo "skipped: this needs 32-bit Windows programs, which do not run here: $(wine_way_reason "$state")"
+    echo "skipped: this needs 32-bit Windows programs, which do not run here: ${way_line#* }"
     exit "$WINE_SKIP"
 fi
 wine_exec "$way" "$arch" "$@"
