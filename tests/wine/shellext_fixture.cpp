@@ -111,14 +111,6 @@ std::string Outline(HMENU menu, std::set<HBITMAP>* pictures) {
     return outline;
 }
 
-TimerScript::Step CloseError(std::string& text) {
-    return [&text] {
-        HWND box = FindThreadDialog("Wayleap - Error");
-        if (box) text = MessageBoxText(box), PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return box != nullptr;
-    };
-}
-
 void ShellextTest::SetUp() {
     SetSetting("Software\\Wayleap", "submenu", 0);
     SetSetting(kAdvanced, "Hidden", 2);

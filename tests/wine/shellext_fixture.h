@@ -64,7 +64,7 @@ void SetSetting(const char* subKey, const char* name, DWORD value);
 inline constexpr char kAdvanced[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
 // A step that waits for the DLL's "Wayleap - Error" message box, keeps its text and presses OK.
-TimerScript::Step CloseError(std::string& text);
+inline TimerScript::Step CloseError(std::string& text) { return steps::Answer("Wayleap - Error", IDOK, &text); }
 
 class ShellextTest : public ::testing::Test {
 protected:
