@@ -51,14 +51,11 @@ SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, Off
     SubfolderPopup popup;
     if (!offsets.Fits() || !inputs.listDirectory) return popup;
 
-    std::string pattern = entry.path;
-    pattern += EndsInBackslash(entry.path, inputs.lead) ? "*" : "\\*";
-    // A pattern this long would be cut by FindFirstFileA: treat the folder
-    // as one that cannot be listed rather than search a different one.
-    if (pattern.size() > kMaxPatternBytes) return popup;
-    const std::string prefix = pattern.substr(0, pattern.size() - 1);
+    const std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead);
+    if (!pattern) return popup;
+    const std::string prefix = pattern->substr(0, pattern->size() - 1);
 
-    std::optional<std::vector<FoundFile>> found = inputs.listDirectory(pattern);
+    std::optional<std::vector<FoundFile>> found = inputs.listDirectory(*pattern);
     if (!found) return popup;
 
     for (FoundFile& f : *found) {
@@ -82,6 +79,21 @@ SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, Off
         commandPaths.push_back(prefix + name);
     }
     return popup;
+}
+
+// The folders an expanded entry may list: those whose own item has an
+// offset in the range (a popup before may still use up the rest).
+std::vector<std::string> ExpandedPatterns(const FolderList& folders, const MenuInputs& inputs, unsigned maxOffset) {
+    std::vector<std::string> patterns;
+    std::uint64_t offset = kFirstFolderOffset;
+    for (const FolderEntry& entry : folders) {
+        if (offset++ > maxOffset) break;
+        if (!entry.expand) continue;
+        if (std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead)) {
+            patterns.push_back(std::move(*pattern));
+        }
+    }
+    return patterns;
 }
 
 MenuItemPlan Separator() {
@@ -121,37 +133,41 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
         }
     }
 
-    std::vector<MenuItemPlan> entryItems;
+    if (inputs.announceListings && inputs.listDirectory) {
+        inputs.announceListings(ExpandedPatterns(folders, inputs, maxOffset));
+    }
+
+    // Items go straight to their place: the menu of a long list is built
+    // without moving a thousand items around.
+    const bool anyEntry = !folders.Empty() && kFirstFolderOffset <= maxOffset;
+    const bool anyFixed = kOffsetAdd <= maxOffset;
+    plan.items.reserve(folders.Count() + 4);
+    plan.commandPaths.reserve(folders.Count());
+    if (!inputs.useSubMenu && (anyEntry || anyFixed)) plan.items.push_back(Separator());
+
     OffsetAllocator offsets(maxOffset);
     std::size_t index = 0;
     for (const FolderEntry& entry : folders) {
         // Offsets only grow: the first entry that does not fit ends the list.
         if (!offsets.Fits()) break;
-        MenuItemPlan item;
+        MenuItemPlan& item = plan.items.emplace_back();
         item.kind = entry.expand ? MenuItemPlan::Kind::Subfolders : MenuItemPlan::Kind::Command;
         item.text = EntryItemText(index, entry.name, inputs.lead);
         item.offset = offsets.Take();
         item.bitmap = MenuBitmap::Folder;
         plan.commandPaths.push_back(entry.path);
         if (entry.expand) item.subfolders = PlanPopup(entry, inputs, offsets, plan.commandPaths);
-        entryItems.push_back(std::move(item));
         ++index;
     }
 
-    std::vector<MenuItemPlan> fixed;
-    if (kOffsetAdd <= maxOffset) {
-        fixed.push_back(FixedCommand(inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
-                                     !inputs.lastSelection || alreadyListed));
+    if (anyEntry && anyFixed) plan.items.push_back(Separator());
+    if (anyFixed) {
+        plan.items.push_back(FixedCommand(inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
+                                          !inputs.lastSelection || alreadyListed));
     }
     if (kOffsetConfigure <= maxOffset) {
-        fixed.push_back(FixedCommand(inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
+        plan.items.push_back(FixedCommand(inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
     }
-
-    const bool anyItem = !entryItems.empty() || !fixed.empty();
-    if (!inputs.useSubMenu && anyItem) plan.items.push_back(Separator());
-    for (MenuItemPlan& item : entryItems) plan.items.push_back(std::move(item));
-    if (!entryItems.empty() && !fixed.empty()) plan.items.push_back(Separator());
-    for (MenuItemPlan& item : fixed) plan.items.push_back(std::move(item));
 
     // The parent's own offset 0 always fits a non-empty range.
     if (inputs.useSubMenu && !plan.items.empty()) {
@@ -164,6 +180,15 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     const std::uint64_t wanted = std::uint64_t{kFirstFolderOffset} + plan.commandPaths.size();
     plan.claimed = static_cast<unsigned>(std::min<std::uint64_t>(wanted, std::uint64_t{maxOffset} + 1));
     return plan;
+}
+
+std::optional<std::string> SearchPattern(const std::string& path, const LeadBytes& lead) {
+    std::string pattern = path;
+    pattern += EndsInBackslash(path, lead) ? "*" : "\\*";
+    // A pattern this long would be cut by FindFirstFileA: the folder counts
+    // as one that cannot be listed rather than search a different one.
+    if (pattern.size() > kMaxPatternBytes) return std::nullopt;
+    return pattern;
 }
 
 void SortNamesByteWise(std::vector<std::string>& names) {

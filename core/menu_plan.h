@@ -87,6 +87,10 @@ struct MenuInputs {
     MenuTexts texts;
     LeadBytes lead;
     DirectoryLister listDirectory;  // called once per expanded entry that fits
+    // Called once before the first listDirectory call with the pattern of
+    // every expanded entry that may get a popup, in menu order, so that the
+    // folders can be listed side by side.
+    std::function<void(const std::vector<std::string>& patterns)> announceListings;
 };
 
 // Lays out the whole menu.
@@ -106,6 +110,11 @@ struct MenuInputs {
 //    commands have the lowest offsets, so they are the last to go), and
 //    claimed never exceeds maxOffset + 1.
 MenuPlan PlanMenu(const MenuInputs& inputs);
+
+// The search pattern that lists the folder `path`: the path plus "*" when it
+// ends in a (real) backslash, else plus "\*"; nullopt when it would not fit
+// the system's path buffer (such a folder is not listed).
+std::optional<std::string> SearchPattern(const std::string& path, const LeadBytes& lead);
 
 // Sorts sub-folder names as the menu shows them with "sort": unsigned bytes
 // left to right, a prefix first (so capitals before small letters).

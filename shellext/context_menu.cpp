@@ -17,8 +17,8 @@
 #include "shellext/handler.h"
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
+#include "shellext/subfolder_threads.h"
 #include "win/code_page.h"
-#include "win/unique_handle.h"
 
 namespace wayleap::shellext {
 namespace {
@@ -29,17 +29,6 @@ namespace {
 // (72 there; 44 on x86).
 constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kAppend = 0xFFFFFFFF;
-
-std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    unique_find find(FindFirstFileA(pattern.c_str(), &data));
-    if (!find) return std::nullopt;
-    std::vector<FoundFile> found;
-    do {
-        found.push_back({data.cFileName, data.dwFileAttributes});
-    } while (FindNextFileA(find.get(), &data));
-    return found;
-}
 
 bool ForegroundIsOfficeDialog() {
     HWND foreground = GetForegroundWindow();
@@ -121,7 +110,17 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         inputs.texts.configure = LoadModuleString(IDS_MENU_CONFIGURE);
         inputs.texts.thisFolder = LoadModuleString(IDS_THIS_FOLDER);
         inputs.lead = SystemLeadBytes();
-        inputs.listDirectory = ListDirectory;
+        // The expanded entries' folders are listed side by side on other
+        // threads; the menu waits for them together, at most the budget.
+        std::optional<SubfolderListings::Menu> listings;
+        if (SubfolderListings* shared = Listings()) {
+            inputs.announceListings = [&](const std::vector<std::string>& patterns) {
+                listings.emplace(shared->Begin(patterns));
+            };
+            inputs.listDirectory = [&](const std::string& pattern) -> SubfolderListings::Listing {
+                return listings ? listings->Take(pattern) : std::nullopt;
+            };
+        }
         MenuPlan plan = PlanMenu(inputs);
 
         bitmaps_ = AcquireMenuBitmaps();
@@ -134,8 +133,12 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             }
         };
 
-        commandPaths_.insert(commandPaths_.end(), std::make_move_iterator(plan.commandPaths.begin()),
-                             std::make_move_iterator(plan.commandPaths.end()));
+        if (commandPaths_.empty()) {
+            commandPaths_ = std::move(plan.commandPaths);
+        } else {
+            commandPaths_.insert(commandPaths_.end(), std::make_move_iterator(plan.commandPaths.begin()),
+                                 std::make_move_iterator(plan.commandPaths.end()));
+        }
 
         // Direct style inserts into the shell's menu from indexMenu on (-1
         // appends); sub-menu style fills one popup under the parent item.

@@ -9,6 +9,7 @@
 #include "shellext/menu_bitmaps.h"
 #include "shellext/module.h"
 #include "shellext/registration.h"
+#include "shellext/subfolder_threads.h"
 #include "skipdoorcm.h"
 
 using namespace wayleap::shellext;
@@ -21,15 +22,20 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
         try {
             Module::Attach(instance);
+            CreateListings();
         } catch (...) {
             // Out of memory while loading: the paths stay empty, and every
-            // later open of the data file fails cleanly.
+            // later open of the data file fails cleanly; without listings,
+            // expanded entries get empty popups.
         }
     } else if (reason == DLL_PROCESS_DETACH) {
         ReleaseCachedClassFactory();
         // At process exit everything goes with the process; only an unload
         // by FreeLibrary gives the pictures back.
-        if (!reserved) ReleaseMenuBitmaps();
+        if (!reserved) {
+            ReleaseMenuBitmaps();
+            DestroyListings();
+        }
         DeleteMenuBitmapLock();
         DeleteNavigationLock();
         DeleteClassFactoryLock();
@@ -39,6 +45,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 
 STDAPI DllCanUnloadNow() {
     if (Module::LockCount() != 0) return S_FALSE;
+    // A sub-folder listing still runs or waits for a thread. (Idle listing
+    // threads hold their own reference to the DLL and may stay a while.)
+    if (wayleap::SubfolderListings* listings = Listings(); listings && listings->Busy()) return S_FALSE;
     // No handler is alive, so no menu shows the pictures any more.
     ReleaseMenuBitmaps();
     return S_OK;

@@ -1,0 +1,100 @@
+// Sub-folder listings on threads of their own, for SkipdoorCM.dll's menus.
+#include "shellext/subfolder_threads.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "win/unique_handle.h"
+
+namespace wayleap::shellext {
+namespace {
+
+SubfolderListings* g_listings = nullptr;
+
+// The directories in a folder, as FindFirstFileA/FindNextFileA report them;
+// files are left out at once, since only sub-folders are ever shown.
+std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    unique_find find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find) return std::nullopt;
+    std::vector<FoundFile> found;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) found.push_back({data.cFileName, data.dwFileAttributes});
+    } while (FindNextFileA(find.get(), &data));
+    return found;
+}
+
+// Windows' slim lock and condition variables: waking a thread with them costs
+// a fraction of what the C++ library's (built on events here) costs.
+class SlimSync final : public ListingSync {
+public:
+    void Lock() override { AcquireSRWLockExclusive(&lock_); }
+    void Unlock() override { ReleaseSRWLockExclusive(&lock_); }
+    void Wait(Signal signal, Clock::time_point deadline) override {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return;
+        const DWORD timeout = left >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(left);
+        SleepConditionVariableSRW(Variable(signal), &lock_, timeout, 0);
+    }
+    void WakeOne(Signal signal) override { WakeConditionVariable(Variable(signal)); }
+    void WakeAll(Signal signal) override { WakeAllConditionVariable(Variable(signal)); }
+
+private:
+    CONDITION_VARIABLE* Variable(Signal signal) { return signal == Signal::Queued ? &queued_ : &finished_; }
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE queued_ = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE finished_ = CONDITION_VARIABLE_INIT;
+};
+
+struct ThreadStart {
+    std::function<void()> work;
+    HMODULE self;
+};
+
+// The thread holds its own reference to the DLL and gives it back only as it
+// ends, so the DLL's code stays mapped for as long as the thread runs it.
+DWORD WINAPI ListingThread(void* parameter) {
+    HMODULE self = static_cast<ThreadStart*>(parameter)->self;
+    {
+        std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+        start->work();
+    }
+    FreeLibraryAndExitThread(self, 0);
+}
+
+bool StartListingThread(std::function<void()> work) {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&ListingThread),
+                            &self)) {
+        return false;
+    }
+    auto start = std::unique_ptr<ThreadStart>(new (std::nothrow) ThreadStart{std::move(work), self});
+    HANDLE thread = start ? CreateThread(nullptr, 0, ListingThread, start.get(), 0, nullptr) : nullptr;
+    if (!thread) {
+        FreeLibrary(self);
+        return false;
+    }
+    start.release();  // the thread owns it now
+    CloseHandle(thread);
+    return true;
+}
+
+}  // namespace
+
+SubfolderListings* Listings() { return g_listings; }
+
+void CreateListings() {
+    g_listings = new SubfolderListings(ListDirectory, StartListingThread, std::make_unique<SlimSync>(),
+                                       SubfolderListings::Limits{});
+}
+
+void DestroyListings() {
+    delete g_listings;
+    g_listings = nullptr;
+}
+
+}  // namespace wayleap::shellext
