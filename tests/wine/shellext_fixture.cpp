@@ -9,6 +9,8 @@ namespace wayleap::test {
 
 const CLSID kHandlerClsid = {0x6A1E27C4, 0x93B5, 0x4D0E, {0x8F, 0x21, 0x5C, 0x7D, 0x0B, 0x9A, 0x3E, 0x16}};
 
+std::string g_slowFolder;
+
 namespace {
 std::string g_builtDll;
 }  // namespace
@@ -134,6 +136,7 @@ std::string ShellextTest::MakeDirs(const std::string& name, const std::vector<st
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     wayleap::test::g_builtDll = wayleap::test::WinePath(argc > 1 ? argv[1] : "");  // PATH-TO-SkipdoorCM.dll
+    if (argc > 2) wayleap::test::g_slowFolder = wayleap::test::WinePath(argv[2]);  // tools/make-slow-folder.sh's
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();

@@ -20,6 +20,9 @@
 namespace wayleap::test {
 
 extern const CLSID kHandlerClsid;
+// A folder whose listing takes far longer than a menu waits (its sub-folders
+// are "alpha" and "beta"); empty when the program was not given one.
+extern std::string g_slowFolder;
 
 class InstalledDll {
 public:

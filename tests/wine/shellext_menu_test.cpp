@@ -113,6 +113,27 @@ TEST_F(Menu, ManyMenusLeaveNoPicturesBehind) {
     for (HBITMAP picture : seen) EXPECT_NE(GetObjectType(picture), static_cast<DWORD>(OBJ_BITMAP));
 }
 
+// A folder slower to list than the menu waits gets "<This Folder>" alone; its
+// listing goes on and keeps the DLL loaded, and the next menu shows what it
+// found without listing the folder again (that would be late once more).
+TEST_F(Menu, ASlowFolderNeverHoldsTheMenuAndServesTheNext) {
+    if (g_slowFolder.empty()) GTEST_SKIP() << "needs a slow folder as the second argument";
+    WriteList({{"Slow", g_slowFolder, true, true}, Plain("Here", "C:\\Here")});
+    const std::string fixed = " | - | Add to Wayleap...#101 | Configure Wayleap...#102";
+    {
+        Handler h;
+        h.Init(scratch.path());
+        h.Query();
+        EXPECT_EQ(Outline(h.hmenu), "- | [&0] Slow#108{<This Folder>#109} | [&1] Here#110" + fixed);
+    }
+    EXPECT_EQ(dll.Call("DllCanUnloadNow"), S_FALSE) << "the listing still runs";
+    ASSERT_TRUE(PumpUntil([&] { return dll.Call("DllCanUnloadNow") == S_OK; }, 120000));
+    Handler h;
+    h.Init(scratch.path());
+    h.Query();
+    EXPECT_EQ(Outline(h.hmenu), "- | [&0] Slow#108{<This Folder>#109 | alpha#110 | beta#111} | [&1] Here#112" + fixed);
+}
+
 // What GetCommandString leaves in a buffer filled with 'x': the text (an ANSI
 // reply widened byte by byte), "!" behind it when anything at or past cchMax
 // was written, or the failure.
