@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,17 @@ struct FolderEntry {
         return a.name == b.name && a.path == b.path && a.expand == b.expand && a.sort == b.sort;
     }
     friend bool operator!=(const FolderEntry& a, const FolderEntry& b) { return !(a == b); }
+};
+
+// A folder entry whose texts live elsewhere: the menu reads the list file's
+// bytes in place instead of copying every name and path.
+struct FolderEntryView {
+    std::string_view name;
+    std::string_view path;
+    bool expand = false;
+    bool sort = false;
+
+    FolderEntry ToEntry() const { return {std::string(name), std::string(path), expand, sort}; }
 };
 
 // Entries held by value, in file order, which is also menu order. No key:

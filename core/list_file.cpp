@@ -2,6 +2,8 @@
 #include "core/list_file.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace wayleap {
@@ -15,6 +17,22 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 std::size_t TokenCharLength(std::string_view text, std::size_t pos, const LeadBytes& lead) {
     if (lead.IsLead(text[pos]) && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) return 2;
     return 1;
+}
+
+// The first CR or LF at or after `pos` (the end when there is none), where
+// every byte is a character. Eight bytes at a time: the list file of a
+// thousand entries is read for every menu.
+std::size_t FindLineEnd(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    for (; pos + 8 <= text.size(); pos += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        // A byte of `lf` or `cr` is zero where the text holds that character.
+        const std::uint64_t lf = word ^ (kOnes * '\n'), cr = word ^ (kOnes * '\r');
+        if ((((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs) break;
+    }
+    while (pos < text.size() && !IsLineEnd(text[pos])) ++pos;
+    return pos;
 }
 
 // A flag field is true only when it is exactly "1".
@@ -60,6 +78,14 @@ bool EndsInLoneLeadByte(std::string_view text, const LeadBytes& lead) {
 }  // namespace
 
 ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderList& list) {
+    std::vector<FolderEntryView> entries;
+    const ParseStop stop = ParseFolderListViews(bytes, lead, entries);
+    list.Reserve(list.Count() + entries.size());
+    for (const FolderEntryView& entry : entries) list.Append(entry.ToEntry());
+    return stop;
+}
+
+ParseStop ParseFolderListViews(std::string_view bytes, const LeadBytes& lead, std::vector<FolderEntryView>& entries) {
     ParseStop stop = ParseStop::Complete;
     std::string_view text = bytes.substr(0, std::min(bytes.size(), kMaxFileBytes));
     if (bytes.size() > kMaxFileBytes) stop = ParseStop::SizeLimit;
@@ -78,7 +104,7 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
     // Two lines per entry: room for all of them up front.
     // (A record takes at least four bytes, so no file holds more than a quarter of its size.)
     const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    list.Reserve(list.Count() + std::min(lines / 2 + 1, kMaxFileBytes / 4));
+    entries.reserve(entries.size() + std::min(lines / 2 + 1, kMaxFileBytes / 4));
 
     bool expectName = true;
     std::string_view pendingName;  // a view into `text`, which outlives the loop
@@ -90,7 +116,7 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
         if (lead.Any()) {
             while (pos < text.size() && !IsLineEnd(text[pos])) pos += TokenCharLength(text, pos, lead);
         } else {
-            while (pos < text.size() && !IsLineEnd(text[pos])) ++pos;
+            pos = FindLineEnd(text, pos);
         }
         const std::string_view token = text.substr(start, pos - start);
 
@@ -108,7 +134,7 @@ ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderL
         bool sort = false;
         ParseDataLine(token, lead, path, expand, sort);
         if (!pendingName.empty() && !path.empty()) {
-            list.Append(FolderEntry{std::string(pendingName), std::string(path), expand, sort});
+            entries.push_back({pendingName, path, expand, sort});
         }
     }
     return stop;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ansi_text.h"
 #include "core/folder_list.h"
@@ -33,6 +34,9 @@ enum class ParseStop {
 // lines are trimmed of outer blanks; flags are true only for exactly "1";
 // records with an empty name or path are dropped.
 ParseStop ParseFolderList(std::string_view bytes, const LeadBytes& lead, FolderList& list);
+
+// The same entries as views into `bytes`, which must outlive them.
+ParseStop ParseFolderListViews(std::string_view bytes, const LeadBytes& lead, std::vector<FolderEntryView>& entries);
 
 // What keeps an entry from being written so that it reads back the same.
 enum class EntryProblem {

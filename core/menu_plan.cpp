@@ -46,14 +46,14 @@ private:
 // The popup of an expanded entry. Appends its command paths and takes its
 // offsets; an entry whose folder cannot be listed (or whose "<This Folder>"
 // has no offset left) gets an empty popup that uses neither.
-SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, OffsetAllocator& offsets,
-                         std::vector<std::string>& commandPaths) {
+SubfolderPopup PlanPopup(const FolderEntryView& entry, const MenuInputs& inputs, OffsetAllocator& offsets,
+                         StringTable& commandPaths) {
     SubfolderPopup popup;
     if (!offsets.Fits() || !inputs.listDirectory) return popup;
 
     const std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead);
     if (!pattern) return popup;
-    const std::string prefix = pattern->substr(0, pattern->size() - 1);
+    const std::string_view prefix = std::string_view(*pattern).substr(0, pattern->size() - 1);
 
     std::optional<std::vector<FoundFile>> found = inputs.listDirectory(*pattern);
     if (!found) return popup;
@@ -73,20 +73,21 @@ SubfolderPopup PlanPopup(const FolderEntry& entry, const MenuInputs& inputs, Off
 
     popup.listed = true;
     popup.firstOffset = offsets.Take();
-    commandPaths.push_back(prefix);
+    commandPaths.Append(prefix);
     for (const std::string& name : popup.names) {
         offsets.Take();
-        commandPaths.push_back(prefix + name);
+        commandPaths.Append(prefix, name);
     }
     return popup;
 }
 
 // The folders an expanded entry may list: those whose own item has an
 // offset in the range (a popup before may still use up the rest).
-std::vector<std::string> ExpandedPatterns(const FolderList& folders, const MenuInputs& inputs, unsigned maxOffset) {
+std::vector<std::string> ExpandedPatterns(const std::vector<FolderEntryView>& folders, const MenuInputs& inputs,
+                                          unsigned maxOffset) {
     std::vector<std::string> patterns;
     std::uint64_t offset = kFirstFolderOffset;
-    for (const FolderEntry& entry : folders) {
+    for (const FolderEntryView& entry : folders) {
         if (offset++ > maxOffset) break;
         if (!entry.expand) continue;
         if (std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead)) {
@@ -102,10 +103,12 @@ MenuItemPlan Separator() {
     return item;
 }
 
-MenuItemPlan FixedCommand(const std::string& text, unsigned offset, MenuBitmap bitmap, bool grayed) {
+MenuItemPlan FixedCommand(StringTable& texts, const std::string& text, unsigned offset, MenuBitmap bitmap,
+                          bool grayed) {
     MenuItemPlan item;
     item.kind = MenuItemPlan::Kind::Command;
-    item.text = text;
+    item.text = texts.size();
+    texts.Append(text);
     item.offset = offset;
     item.bitmap = bitmap;
     item.grayed = grayed;
@@ -118,14 +121,14 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     MenuPlan plan;
     if (!inputs.maxOffset) return plan;
     const unsigned maxOffset = *inputs.maxOffset;
-    static const FolderList kNoFolders;
-    const FolderList& folders = inputs.folders ? *inputs.folders : kNoFolders;
+    static const std::vector<FolderEntryView> kNoFolders;
+    const std::vector<FolderEntryView>& folders = inputs.folders ? *inputs.folders : kNoFolders;
 
     // Checked against the whole list, also entries left out for lack of ids:
     // the folder is listed whether or not this menu can show it.
     bool alreadyListed = false;
     if (inputs.lastSelection) {
-        for (const FolderEntry& entry : folders) {
+        for (const FolderEntryView& entry : folders) {
             if (entry.path == *inputs.lastSelection) {
                 alreadyListed = true;
                 break;
@@ -139,40 +142,51 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
 
     // Items go straight to their place: the menu of a long list is built
     // without moving a thousand items around.
-    const bool anyEntry = !folders.Empty() && kFirstFolderOffset <= maxOffset;
+    const bool anyEntry = !folders.empty() && kFirstFolderOffset <= maxOffset;
     const bool anyFixed = kOffsetAdd <= maxOffset;
-    plan.items.reserve(folders.Count() + 4);
-    plan.commandPaths.reserve(folders.Count());
+    std::size_t nameBytes = 0, pathBytes = 0;
+    for (const FolderEntryView& entry : folders) {
+        nameBytes += entry.name.size();
+        pathBytes += entry.path.size();
+    }
+    plan.items.reserve(folders.size() + 4);
+    plan.texts.Reserve(folders.size() + 3, nameBytes + 5 * std::min<std::size_t>(folders.size(), 10) + 256);
+    plan.commandPaths.Reserve(folders.size(), pathBytes);
     if (!inputs.useSubMenu && (anyEntry || anyFixed)) plan.items.push_back(Separator());
 
     OffsetAllocator offsets(maxOffset);
     std::size_t index = 0;
-    for (const FolderEntry& entry : folders) {
+    std::string text;
+    for (const FolderEntryView& entry : folders) {
         // Offsets only grow: the first entry that does not fit ends the list.
         if (!offsets.Fits()) break;
         MenuItemPlan& item = plan.items.emplace_back();
         item.kind = entry.expand ? MenuItemPlan::Kind::Subfolders : MenuItemPlan::Kind::Command;
-        item.text = EntryItemText(index, entry.name, inputs.lead);
+        EntryItemText(index, entry.name, inputs.lead, text);
+        item.text = plan.texts.size();
+        plan.texts.Append(text);
         item.offset = offsets.Take();
         item.bitmap = MenuBitmap::Folder;
-        plan.commandPaths.push_back(entry.path);
+        plan.commandPaths.Append(entry.path);
         if (entry.expand) item.subfolders = PlanPopup(entry, inputs, offsets, plan.commandPaths);
         ++index;
     }
 
     if (anyEntry && anyFixed) plan.items.push_back(Separator());
     if (anyFixed) {
-        plan.items.push_back(FixedCommand(inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
+        plan.items.push_back(FixedCommand(plan.texts, inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
                                           !inputs.lastSelection || alreadyListed));
     }
     if (kOffsetConfigure <= maxOffset) {
-        plan.items.push_back(FixedCommand(inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
+        plan.items.push_back(
+            FixedCommand(plan.texts, inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
     }
 
     // The parent's own offset 0 always fits a non-empty range.
     if (inputs.useSubMenu && !plan.items.empty()) {
         plan.hasParent = true;
-        plan.parentText = inputs.texts.parent;
+        plan.parentText = plan.texts.size();
+        plan.texts.Append(inputs.texts.parent);
     }
 
     // Offsets 0 to 7 are claimed even where unused, so that the folder
@@ -182,8 +196,8 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     return plan;
 }
 
-std::optional<std::string> SearchPattern(const std::string& path, const LeadBytes& lead) {
-    std::string pattern = path;
+std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes& lead) {
+    std::string pattern(path);
     pattern += EndsInBackslash(path, lead) ? "*" : "\\*";
     // A pattern this long would be cut by FindFirstFileA: the folder counts
     // as one that cannot be listed rather than search a different one.
@@ -199,18 +213,17 @@ void SortNamesByteWise(std::vector<std::string>& names) {
     });
 }
 
-std::string EntryItemText(std::size_t index, const std::string& name, const LeadBytes& lead,
-                          std::size_t maxBytes) {
-    std::string text;
+void EntryItemText(std::size_t index, std::string_view name, const LeadBytes& lead, std::string& out,
+                   std::size_t maxBytes) {
+    out.clear();
     if (index < 10) {
-        text = "[&";
-        text += static_cast<char>('0' + index);
-        text += "] ";
+        out = "[&";
+        out += static_cast<char>('0' + index);
+        out += "] ";
     }
-    text += name;
+    out += name;
     // The prefix is ASCII, so a boundary found over the whole text is one of the name's.
-    text.resize(CutAtCharBoundary(text, maxBytes, lead).size());
-    return text;
+    out.resize(CutAtCharBoundary(out, maxBytes, lead).size());
 }
 
 }  // namespace wayleap

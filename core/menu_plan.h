@@ -12,6 +12,7 @@
 
 #include "core/ansi_text.h"
 #include "core/folder_list.h"
+#include "core/string_table.h"
 
 namespace wayleap {
 
@@ -49,7 +50,7 @@ struct SubfolderPopup {
 struct MenuItemPlan {
     enum class Kind { Separator, Command, Subfolders };
     Kind kind = Kind::Command;
-    std::string text;
+    std::size_t text = 0;  // index into MenuPlan::texts
     unsigned offset = 0;
     bool grayed = false;
     MenuBitmap bitmap = MenuBitmap::None;
@@ -61,9 +62,11 @@ struct MenuPlan {
     // Sub-menu style: the content of the popup under the parent item.
     std::vector<MenuItemPlan> items;
     bool hasParent = false;  // sub-menu style with at least one item in the popup
-    std::string parentText;  // the parent's text (offset 0, bitmap Configure)
+    std::size_t parentText = 0;  // the parent's text (offset 0, bitmap Configure), when hasParent
+    // The items' texts (and the parent's), end to end.
+    StringTable texts;
     // Path of each folder command: element k is offset kFirstFolderOffset + k.
-    std::vector<std::string> commandPaths;
+    StringTable commandPaths;
     // What QueryContextMenu reports: the number of ids claimed from idCmdFirst.
     unsigned claimed = 0;
 };
@@ -76,7 +79,7 @@ struct MenuTexts {
 };
 
 struct MenuInputs {
-    const FolderList* folders = nullptr;
+    const std::vector<FolderEntryView>* folders = nullptr;
     bool useSubMenu = true;
     // The last selected folder, or nullopt when nothing usable is selected.
     std::optional<std::string> lastSelection;
@@ -114,15 +117,15 @@ MenuPlan PlanMenu(const MenuInputs& inputs);
 // The search pattern that lists the folder `path`: the path plus "*" when it
 // ends in a (real) backslash, else plus "\*"; nullopt when it would not fit
 // the system's path buffer (such a folder is not listed).
-std::optional<std::string> SearchPattern(const std::string& path, const LeadBytes& lead);
+std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes& lead);
 
 // Sorts sub-folder names as the menu shows them with "sort": unsigned bytes
 // left to right, a prefix first (so capitals before small letters).
 void SortNamesByteWise(std::vector<std::string>& names);
 
 // The text of a top-level folder item: "[&i] " + name for i < 10, else the
-// name; cut at a character boundary to at most maxBytes bytes.
-std::string EntryItemText(std::size_t index, const std::string& name, const LeadBytes& lead,
-                          std::size_t maxBytes = 263);
+// name; cut at a character boundary to at most maxBytes bytes. Made in `out`.
+void EntryItemText(std::size_t index, std::string_view name, const LeadBytes& lead, std::string& out,
+                   std::size_t maxBytes = 263);
 
 }  // namespace wayleap

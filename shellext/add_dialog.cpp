@@ -58,12 +58,11 @@ void OnAdd(HWND dialog, AddDialogState& state) {
         EndDialog(dialog, 0);  // an empty or blank name adds nothing
         return;
     }
-    FolderList& list = state.handler->Folders();
-    FolderList updated = list;
+    FolderList updated = state.handler->LoadedFolders();
     updated.Append({name, state.path, IsChecked(dialog, IDC_ADD_EXPAND), IsChecked(dialog, IDC_ADD_SORT)});
     switch (SaveFolderList(Module::DataFilePath(), updated)) {
     case SaveStatus::Saved:
-        list = std::move(updated);
+        state.handler->FoldersSaved(updated);
         EndDialog(dialog, IDOK);
         return;
     case SaveStatus::TooLarge: ShowError(dialog, IDS_LIST_FULL); break;

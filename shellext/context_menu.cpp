@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,7 +51,8 @@ bool InsertSeparator(HMENU menu, UINT position) {
     return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
 }
 
-bool InsertCommand(HMENU menu, UINT position, const std::string& text, UINT id, bool grayed, HBITMAP bitmap,
+// `text` is followed by a zero byte: InsertMenuItemA reads it as a C string.
+bool InsertCommand(HMENU menu, UINT position, std::string_view text, UINT id, bool grayed, HBITMAP bitmap,
                    HMENU subMenu = nullptr, ULONG_PTR itemData = 0, bool withData = false) {
     MENUITEMINFOA mii = ItemInfo();
     mii.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
@@ -64,7 +66,7 @@ bool InsertCommand(HMENU menu, UINT position, const std::string& text, UINT id, 
     mii.hbmpUnchecked = bitmap;
     mii.dwItemData = itemData;
     // InsertMenuItemA only reads the text.
-    mii.dwTypeData = const_cast<char*>(text.c_str());
+    mii.dwTypeData = const_cast<char*>(text.data());
     mii.cch = static_cast<UINT>(text.size());
     return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
 }
@@ -91,7 +93,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         // The hidden-files setting and the foreground window matter only to
         // sub-folder popups; a list without expanded entries skips asking.
         const bool anyExpanded =
-            std::any_of(folderList_.begin(), folderList_.end(), [](const FolderEntry& e) { return e.expand; });
+            std::any_of(folders_.begin(), folders_.end(), [](const FolderEntryView& e) { return e.expand; });
         const bool office = anyExpanded && ForegroundIsOfficeDialog();
         if (anyExpanded) {
             SHELLFLAGSTATE shellFlags = {};
@@ -100,7 +102,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         }
 
         MenuInputs inputs;
-        inputs.folders = &folderList_;
+        inputs.folders = &folders_;
         inputs.useSubMenu = useSubMenu_;
         if (!selection_.empty()) inputs.lastSelection = selection_.back();
         if (idCmdLast >= idCmdFirst) inputs.maxOffset = idCmdLast - idCmdFirst;
@@ -136,8 +138,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         if (commandPaths_.empty()) {
             commandPaths_ = std::move(plan.commandPaths);
         } else {
-            commandPaths_.insert(commandPaths_.end(), std::make_move_iterator(plan.commandPaths.begin()),
-                                 std::make_move_iterator(plan.commandPaths.end()));
+            commandPaths_.Append(plan.commandPaths);
         }
 
         // Direct style inserts into the shell's menu from indexMenu on (-1
@@ -157,7 +158,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             switch (item.kind) {
             case MenuItemPlan::Kind::Separator: InsertSeparator(target, position); break;
             case MenuItemPlan::Kind::Command:
-                InsertCommand(target, position, item.text, idCmdFirst + item.offset, item.grayed,
+                InsertCommand(target, position, plan.texts[item.text], idCmdFirst + item.offset, item.grayed,
                               bitmapFor(item.bitmap));
                 break;
             case MenuItemPlan::Kind::Subfolders: {
@@ -171,7 +172,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
                     if (!office) FillPopup(popup, record);
                     subMenus_[reinterpret_cast<UINT_PTR>(popup)] = std::move(record);
                 }
-                if (!InsertCommand(target, position, item.text, idCmdFirst + item.offset, item.grayed,
+                if (!InsertCommand(target, position, plan.texts[item.text], idCmdFirst + item.offset, item.grayed,
                                    bitmapFor(item.bitmap), popup) &&
                     popup) {
                     subMenus_.erase(reinterpret_cast<UINT_PTR>(popup));
@@ -184,7 +185,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         }
 
         if (useSubMenu_ &&
-            !InsertCommand(menu, indexMenu, plan.parentText, idCmdFirst + kOffsetParent, false, bitmaps_.configure,
+            !InsertCommand(menu, indexMenu, plan.texts[plan.parentText], idCmdFirst + kOffsetParent, false, bitmaps_.configure,
                            target)) {
             DestroyMenu(target);  // the shell's menu did not take it, so it is still ours
         }

@@ -9,6 +9,7 @@
 
 #include "core/ansi_text.h"
 #include "core/command_string.h"
+#include "core/list_file.h"
 #include "shellext/com_util.h"
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
@@ -71,12 +72,28 @@ STDMETHODIMP Handler::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* data
         initialised_ = true;
         // Only the menu style matters here: a handler the shell loaded is enabled.
         useSubMenu_ = ReadSubmenuSetting();
-        loadStatus_ = LoadFolderList(Module::DataFilePath(), folderList_);
+        loadStatus_ = LoadFolderListViews(Module::DataFilePath(), listBytes_, folders_);
         GatherSelection(pidlFolder, dataObject);
-        commandPaths_.clear();
+        commandPaths_.Clear();
         subMenus_.clear();
         return S_OK;
     });
+}
+
+FolderList Handler::LoadedFolders() const {
+    FolderList list;
+    list.Reserve(folders_.size());
+    for (const FolderEntryView& entry : folders_) list.Append(entry.ToEntry());
+    return list;
+}
+
+void Handler::FoldersSaved(const FolderList& list) {
+    // Kept as the file now holds it, so that a later menu of this object shows it.
+    const Serialized content = SerializeFolderList(list, SystemLeadBytes());
+    if (content.status != SerializeStatus::Ok) return;
+    listBytes_ = content.bytes;
+    folders_.clear();
+    ParseFolderListViews(listBytes_, SystemLeadBytes(), folders_);
 }
 
 // The folder whose background was clicked, or the selected items that are
@@ -152,7 +169,7 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleString(kStrListVerb) + std::to_string(reply.index);
                 break;
-            default: text = commandPaths_[reply.index]; break;
+            default: text = std::string(commandPaths_[reply.index]); break;
             }
             const std::string_view cut = CutAtCharBoundary(text, cchMax - 1, SystemLeadBytes());
             std::copy(cut.begin(), cut.end(), name);

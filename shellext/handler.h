@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/folder_list.h"
+#include "core/string_table.h"
 #include "shellext/menu_bitmaps.h"
 #include "skipdoorcm.h"
 #include "win/list_file_io.h"
@@ -60,9 +61,11 @@ public:
     // IContextMenu3
     STDMETHODIMP HandleMenuMsg2(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
-    // For the add-folder dialog: what Initialize found.
+    // For the add-folder dialog: what Initialize found, and the list after
+    // the dialog has saved it.
     const std::vector<std::string>& Selection() const { return selection_; }
-    FolderList& Folders() { return folderList_; }
+    FolderList LoadedFolders() const;
+    void FoldersSaved(const FolderList& list);
     LoadStatus FolderListStatus() const { return loadStatus_; }
 
 private:
@@ -76,9 +79,12 @@ private:
     LONG instanceNumber_ = 0;
     bool initialised_ = false;
     std::vector<std::string> selection_;
-    std::vector<std::string> commandPaths_;  // element k: command offset 8 + k
+    StringTable commandPaths_;  // element k: command offset 8 + k
     std::map<UINT_PTR, SubMenuRecord> subMenus_;  // by popup handle
-    FolderList folderList_;
+    // The folder list as read: the file's bytes and each entry's name and
+    // path in them (a menu of a thousand entries copies none of them).
+    std::string listBytes_;
+    std::vector<FolderEntryView> folders_;
     LoadStatus loadStatus_ = LoadStatus::Missing;
     bool useSubMenu_ = true;
     BOOL showHidden_ = FALSE;

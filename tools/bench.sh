@@ -26,7 +26,9 @@ for preset in win32 win64; do
     fi
     [ "$status" -eq 0 ] || exit "$status"
     echo "== context menu ($preset, under Wine)"
-    tools/wine-run.sh "$build" "$build/bench/menu_bench.exe" "$build/shellext/$dll" "$cycles" || status=$?
+    tools/make-slow-folder.sh "$build/slow-folder"
+    tools/wine-run.sh "$build" "$build/bench/menu_bench.exe" "$build/shellext/$dll" "$cycles" "$build/slow-folder" ||
+        status=$?
     tools/wine-env.sh stop "$build" >/dev/null
     [ "$status" -eq 0 ] || exit "$status"
 done

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "core/ansi_text.h"
@@ -76,32 +77,51 @@ std::string ModuleDataFilePath(HMODULE module, UINT fileNameId) {
     return DataFilePathFor(ModuleFileName(module), LoadStringFrom(module, fileNameId), SystemLeadBytes(), MAX_PATH);
 }
 
-LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
+namespace {
+
+// The file's bytes, one more than is ever parsed, to learn whether it is
+// longer; nullopt when they were read, else why not.
+std::optional<LoadStatus> ReadListFile(const std::string& path, std::string& bytes) {
     if (path.empty()) return LoadStatus::Unreadable;
     unique_file file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return IsMissingFileError(GetLastError()) ? LoadStatus::Missing : LoadStatus::Unreadable;
 
-    // One byte more than is ever parsed, to learn whether the file is longer.
-    std::string bytes;
     try {
         bytes.resize(kMaxFileBytes + 1);
     } catch (const std::bad_alloc&) {
+        bytes.clear();
         return LoadStatus::Unreadable;
     }
     std::size_t filled = 0;
     while (filled < bytes.size()) {
         DWORD read = 0;
         if (!ReadFile(file.get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+            bytes.clear();
             return LoadStatus::Unreadable;
         }
         if (read == 0) break;
         filled += read;
     }
     bytes.resize(filled);
+    return std::nullopt;
+}
 
-    const ParseStop stop = ParseFolderList(bytes, SystemLeadBytes(), list);
-    return stop == ParseStop::Complete ? LoadStatus::Loaded : LoadStatus::Partial;
+LoadStatus StatusOf(ParseStop stop) { return stop == ParseStop::Complete ? LoadStatus::Loaded : LoadStatus::Partial; }
+
+}  // namespace
+
+LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
+    std::string bytes;
+    if (std::optional<LoadStatus> failed = ReadListFile(path, bytes)) return *failed;
+    return StatusOf(ParseFolderList(bytes, SystemLeadBytes(), list));
+}
+
+LoadStatus LoadFolderListViews(const std::string& path, std::string& bytes, std::vector<FolderEntryView>& entries) {
+    bytes.clear();
+    entries.clear();
+    if (std::optional<LoadStatus> failed = ReadListFile(path, bytes)) return *failed;
+    return StatusOf(ParseFolderListViews(bytes, SystemLeadBytes(), entries));
 }
 
 SaveStatus SaveFolderList(const std::string& path, const FolderList& list) {

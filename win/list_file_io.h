@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/folder_list.h"
 
@@ -29,6 +30,10 @@ enum class LoadStatus {
 // Reads the file at `path` and appends its entries to `list`. The file is
 // opened for reading, shared with other readers only.
 LoadStatus LoadFolderList(const std::string& path, FolderList& list);
+
+// The same, for reading in place: `bytes` receives the file and `entries`
+// views into it (replacing what both held), valid while `bytes` is unchanged.
+LoadStatus LoadFolderListViews(const std::string& path, std::string& bytes, std::vector<FolderEntryView>& entries);
 
 // True when a list loaded with this status may be saved back over the file.
 inline bool MaySaveOver(LoadStatus status) {

@@ -1,0 +1,58 @@
+// Many strings end to end in one buffer: a thousand of them cost two
+// allocations instead of a thousand. Each is followed by a zero byte, so an
+// element's data() is also a C string.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wayleap {
+
+class StringTable {
+public:
+    void Reserve(std::size_t strings, std::size_t bytes) {
+        starts_.reserve(strings);
+        bytes_.reserve(bytes + strings);
+    }
+    void Append(std::string_view text) {
+        starts_.push_back(bytes_.size());
+        bytes_.append(text);
+        bytes_.push_back('\0');
+    }
+    // The same as appending `text` ending in `tail`, without making it first.
+    void Append(std::string_view text, std::string_view tail) {
+        starts_.push_back(bytes_.size());
+        bytes_.append(text);
+        bytes_.append(tail);
+        bytes_.push_back('\0');
+    }
+    void Append(const StringTable& other) {
+        starts_.reserve(starts_.size() + other.starts_.size());
+        for (std::size_t start : other.starts_) starts_.push_back(bytes_.size() + start);
+        bytes_ += other.bytes_;
+    }
+    void Clear() {
+        starts_.clear();
+        bytes_.clear();
+    }
+
+    std::size_t size() const { return starts_.size(); }
+    bool empty() const { return starts_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t end = i + 1 < starts_.size() ? starts_[i + 1] : bytes_.size();
+        return std::string_view(bytes_).substr(starts_[i], end - starts_[i] - 1);
+    }
+    std::vector<std::string> ToVector() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < size(); ++i) out.emplace_back((*this)[i]);
+        return out;
+    }
+
+private:
+    std::string bytes_;
+    std::vector<std::size_t> starts_;
+};
+
+}  // namespace wayleap
