@@ -46,8 +46,8 @@ private:
 // The popup of an expanded entry. Appends its command paths and takes its
 // offsets; an entry whose folder cannot be listed (or whose "<This Folder>"
 // has no offset left) gets an empty popup that uses neither.
-SubfolderPopup PlanPopup(const FolderEntryView& entry, const MenuInputs& inputs, OffsetAllocator& offsets,
-                         StringTable& commandPaths) {
+SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const MenuInputs& inputs,
+                         OffsetAllocator& offsets, CommandPaths& commandPaths) {
     SubfolderPopup popup;
     if (!offsets.Fits() || !inputs.listDirectory) return popup;
 
@@ -73,10 +73,10 @@ SubfolderPopup PlanPopup(const FolderEntryView& entry, const MenuInputs& inputs,
 
     popup.listed = true;
     popup.firstOffset = offsets.Take();
-    commandPaths.Append(prefix);
+    commandPaths.AddPopupPath(index, prefix);
     for (const std::string& name : popup.names) {
         offsets.Take();
-        commandPaths.Append(prefix, name);
+        commandPaths.AddPopupPath(index, prefix, name);
     }
     return popup;
 }
@@ -97,18 +97,10 @@ std::vector<std::string> ExpandedPatterns(const std::vector<FolderEntryView>& fo
     return patterns;
 }
 
-MenuItemPlan Separator() {
+MenuItemPlan Item(MenuItemPlan::Kind kind, unsigned offset = 0, MenuBitmap bitmap = MenuBitmap::None,
+                  bool grayed = false) {
     MenuItemPlan item;
-    item.kind = MenuItemPlan::Kind::Separator;
-    return item;
-}
-
-MenuItemPlan FixedCommand(StringTable& texts, const std::string& text, unsigned offset, MenuBitmap bitmap,
-                          bool grayed) {
-    MenuItemPlan item;
-    item.kind = MenuItemPlan::Kind::Command;
-    item.text = texts.size();
-    texts.Append(text);
+    item.kind = kind;
     item.offset = offset;
     item.bitmap = bitmap;
     item.grayed = grayed;
@@ -140,60 +132,70 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
         inputs.announceListings(ExpandedPatterns(folders, inputs, maxOffset));
     }
 
-    // Items go straight to their place: the menu of a long list is built
-    // without moving a thousand items around.
+    // Items go straight to their place, and hold no text: the menu of a
+    // thousand entries is planned in a few small blocks of memory.
     const bool anyEntry = !folders.empty() && kFirstFolderOffset <= maxOffset;
     const bool anyFixed = kOffsetAdd <= maxOffset;
-    std::size_t nameBytes = 0, pathBytes = 0;
-    for (const FolderEntryView& entry : folders) {
-        nameBytes += entry.name.size();
-        pathBytes += entry.path.size();
-    }
     plan.items.reserve(folders.size() + 4);
-    plan.texts.Reserve(folders.size() + 3, nameBytes + 5 * std::min<std::size_t>(folders.size(), 10) + 256);
-    plan.commandPaths.Reserve(folders.size(), pathBytes);
-    if (!inputs.useSubMenu && (anyEntry || anyFixed)) plan.items.push_back(Separator());
+    plan.commandPaths.Reserve(folders.size());
+    using Kind = MenuItemPlan::Kind;
+    if (!inputs.useSubMenu && (anyEntry || anyFixed)) plan.items.push_back(Item(Kind::Separator));
 
     OffsetAllocator offsets(maxOffset);
-    std::size_t index = 0;
-    std::string text;
-    for (const FolderEntryView& entry : folders) {
+    for (std::size_t index = 0; index < folders.size(); ++index) {
         // Offsets only grow: the first entry that does not fit ends the list.
         if (!offsets.Fits()) break;
-        MenuItemPlan& item = plan.items.emplace_back();
-        item.kind = entry.expand ? MenuItemPlan::Kind::Subfolders : MenuItemPlan::Kind::Command;
-        EntryItemText(index, entry.name, inputs.lead, text);
-        item.text = plan.texts.size();
-        plan.texts.Append(text);
-        item.offset = offsets.Take();
-        item.bitmap = MenuBitmap::Folder;
-        plan.commandPaths.Append(entry.path);
-        if (entry.expand) item.subfolders = PlanPopup(entry, inputs, offsets, plan.commandPaths);
-        ++index;
+        const FolderEntryView& entry = folders[index];
+        MenuItemPlan& item = plan.items.emplace_back(Item(Kind::Entry, offsets.Take(), MenuBitmap::Folder));
+        item.entry = static_cast<std::uint32_t>(index);
+        plan.commandPaths.AddEntry(index);
+        if (entry.expand) {
+            item.popup = static_cast<std::uint32_t>(plan.popups.size());
+            plan.popups.push_back(PlanPopup(index, entry, inputs, offsets, plan.commandPaths));
+        }
     }
 
-    if (anyEntry && anyFixed) plan.items.push_back(Separator());
+    if (anyEntry && anyFixed) plan.items.push_back(Item(Kind::Separator));
     if (anyFixed) {
-        plan.items.push_back(FixedCommand(plan.texts, inputs.texts.add, kOffsetAdd, MenuBitmap::Add,
-                                          !inputs.lastSelection || alreadyListed));
+        plan.items.push_back(Item(Kind::Add, kOffsetAdd, MenuBitmap::Add, !inputs.lastSelection || alreadyListed));
     }
-    if (kOffsetConfigure <= maxOffset) {
-        plan.items.push_back(
-            FixedCommand(plan.texts, inputs.texts.configure, kOffsetConfigure, MenuBitmap::Configure, false));
-    }
+    if (kOffsetConfigure <= maxOffset) plan.items.push_back(Item(Kind::Configure, kOffsetConfigure, MenuBitmap::Configure));
 
     // The parent's own offset 0 always fits a non-empty range.
-    if (inputs.useSubMenu && !plan.items.empty()) {
-        plan.hasParent = true;
-        plan.parentText = plan.texts.size();
-        plan.texts.Append(inputs.texts.parent);
-    }
+    plan.hasParent = inputs.useSubMenu && !plan.items.empty();
 
     // Offsets 0 to 7 are claimed even where unused, so that the folder
     // commands keep their place; never more than the range holds.
     const std::uint64_t wanted = std::uint64_t{kFirstFolderOffset} + plan.commandPaths.size();
     plan.claimed = static_cast<unsigned>(std::min<std::uint64_t>(wanted, std::uint64_t{maxOffset} + 1));
     return plan;
+}
+
+void ItemText(const MenuItemPlan& item, const MenuInputs& inputs, std::string& out) {
+    switch (item.kind) {
+    case MenuItemPlan::Kind::Entry:
+        EntryItemText(item.entry, (*inputs.folders)[item.entry].name, inputs.lead, out);
+        return;
+    case MenuItemPlan::Kind::Add: out = inputs.texts.add; return;
+    case MenuItemPlan::Kind::Configure: out = inputs.texts.configure; return;
+    default: out.clear(); return;
+    }
+}
+
+void CommandPaths::Append(const CommandPaths& other) {
+    const auto shift = static_cast<std::uint32_t>(popupPaths_.size());
+    targets_.reserve(targets_.size() + other.targets_.size());
+    for (CommandTarget target : other.targets_) {
+        if (target.popupPath != CommandTarget::kEntryPath) target.popupPath += shift;
+        targets_.push_back(target);
+    }
+    popupPaths_.Append(other.popupPaths_);
+}
+
+std::string_view CommandPaths::Path(std::size_t k, const std::vector<FolderEntryView>& folders) const {
+    const CommandTarget& target = targets_[k];
+    if (target.popupPath != CommandTarget::kEntryPath) return popupPaths_[target.popupPath];
+    return target.entry < folders.size() ? folders[target.entry].path : std::string_view();
 }
 
 std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes& lead) {

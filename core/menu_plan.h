@@ -13,6 +13,7 @@
 #include "core/ansi_text.h"
 #include "core/folder_list.h"
 #include "core/string_table.h"
+#include <string_view>
 
 namespace wayleap {
 
@@ -47,26 +48,60 @@ struct SubfolderPopup {
     std::vector<std::string> names;  // bare sub-folder names, in menu order
 };
 
+// What a folder command stands for: an entry's own path, or a path of its
+// popup ("<This Folder>" or a sub-folder) kept in CommandPaths.
+struct CommandTarget {
+    static constexpr std::uint32_t kEntryPath = 0xFFFFFFFF;
+    std::uint32_t entry = 0;
+    std::uint32_t popupPath = kEntryPath;  // index into CommandPaths' popup paths
+};
+
+// The paths behind the folder commands: element k is offset
+// kFirstFolderOffset + k. Entries' own paths are not copied (they stay in the
+// folder list, whose entries never move; an added entry goes to the end).
+class CommandPaths {
+public:
+    std::size_t size() const { return targets_.size(); }
+    bool empty() const { return targets_.empty(); }
+    void Reserve(std::size_t commands) { targets_.reserve(commands); }
+    void AddEntry(std::size_t entry) { targets_.push_back({static_cast<std::uint32_t>(entry)}); }
+    void AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name = {}) {
+        targets_.push_back({static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(popupPaths_.size())});
+        popupPaths_.Append(prefix, name);
+    }
+    // Appends another menu's commands after these.
+    void Append(const CommandPaths& other);
+    void Clear() {
+        targets_.clear();
+        popupPaths_.Clear();
+    }
+    // The path of command k, read from `folders` for an entry's own path.
+    std::string_view Path(std::size_t k, const std::vector<FolderEntryView>& folders) const;
+
+private:
+    std::vector<CommandTarget> targets_;
+    StringTable popupPaths_;
+};
+
 struct MenuItemPlan {
-    enum class Kind { Separator, Command, Subfolders };
-    Kind kind = Kind::Command;
-    std::size_t text = 0;  // index into MenuPlan::texts
-    unsigned offset = 0;
+    enum class Kind : std::uint8_t { Separator, Entry, Add, Configure };
+    Kind kind = Kind::Entry;
     bool grayed = false;
     MenuBitmap bitmap = MenuBitmap::None;
-    SubfolderPopup subfolders;  // Kind::Subfolders only
+    unsigned offset = 0;
+    std::uint32_t entry = 0;  // Kind::Entry: index into the folder list
+    // Kind::Entry of an expanded entry: index into MenuPlan::popups.
+    static constexpr std::uint32_t kNoPopup = 0xFFFFFFFF;
+    std::uint32_t popup = kNoPopup;
 };
 
 struct MenuPlan {
     // Direct style: the items inserted into the shell's menu from indexMenu on.
     // Sub-menu style: the content of the popup under the parent item.
     std::vector<MenuItemPlan> items;
+    std::vector<SubfolderPopup> popups;
     bool hasParent = false;  // sub-menu style with at least one item in the popup
-    std::size_t parentText = 0;  // the parent's text (offset 0, bitmap Configure), when hasParent
-    // The items' texts (and the parent's), end to end.
-    StringTable texts;
-    // Path of each folder command: element k is offset kFirstFolderOffset + k.
-    StringTable commandPaths;
+    CommandPaths commandPaths;
     // What QueryContextMenu reports: the number of ids claimed from idCmdFirst.
     unsigned claimed = 0;
 };
@@ -113,6 +148,10 @@ struct MenuInputs {
 //    commands have the lowest offsets, so they are the last to go), and
 //    claimed never exceeds maxOffset + 1.
 MenuPlan PlanMenu(const MenuInputs& inputs);
+
+// The text of a planned item (the parent's is inputs.texts.parent), made in
+// `out`: a menu of a thousand entries keeps none of them.
+void ItemText(const MenuItemPlan& item, const MenuInputs& inputs, std::string& out);
 
 // The search pattern that lists the folder `path`: the path plus "*" when it
 // ends in a (real) backslash, else plus "\*"; nullopt when it would not fit

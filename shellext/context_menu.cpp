@@ -154,39 +154,39 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             if (position != kAppend) ++position;
         };
 
-        for (MenuItemPlan& item : plan.items) {
-            switch (item.kind) {
-            case MenuItemPlan::Kind::Separator: InsertSeparator(target, position); break;
-            case MenuItemPlan::Kind::Command:
-                InsertCommand(target, position, plan.texts[item.text], idCmdFirst + item.offset, item.grayed,
-                              bitmapFor(item.bitmap));
-                break;
-            case MenuItemPlan::Kind::Subfolders: {
-                HMENU popup = CreatePopupMenu();
-                SubfolderPopup& sub = item.subfolders;
-                if (popup && sub.listed) {
-                    SubMenuRecord record{popup, idCmdFirst + sub.firstOffset, bitmaps_.folder, std::move(sub.names)};
-                    InsertCommand(popup, 0, inputs.texts.thisFolder, record.firstId, false, record.bitmap, nullptr,
-                                  reinterpret_cast<ULONG_PTR>(popup), true);
-                    // Office-style dialogs get the sub-folders when the popup opens.
-                    if (!office) FillPopup(popup, record);
-                    subMenus_[reinterpret_cast<UINT_PTR>(popup)] = std::move(record);
-                }
-                if (!InsertCommand(target, position, plan.texts[item.text], idCmdFirst + item.offset, item.grayed,
-                                   bitmapFor(item.bitmap), popup) &&
-                    popup) {
-                    subMenus_.erase(reinterpret_cast<UINT_PTR>(popup));
-                    DestroyMenu(popup);  // not taken by the menu, so still ours
-                }
-                break;
+        std::string text;
+        for (const MenuItemPlan& item : plan.items) {
+            if (item.kind == MenuItemPlan::Kind::Separator) {
+                InsertSeparator(target, position);
+                advance();
+                continue;
             }
+            ItemText(item, inputs, text);
+            const UINT id = idCmdFirst + item.offset;
+            if (item.popup == MenuItemPlan::kNoPopup) {
+                InsertCommand(target, position, text, id, item.grayed, bitmapFor(item.bitmap));
+                advance();  // a failed insertion leaves its item out, not its place
+                continue;
             }
-            advance();  // a failed insertion leaves its item out, not its place
+            HMENU popup = CreatePopupMenu();
+            SubfolderPopup& sub = plan.popups[item.popup];
+            if (popup && sub.listed) {
+                SubMenuRecord record{popup, idCmdFirst + sub.firstOffset, bitmaps_.folder, std::move(sub.names)};
+                InsertCommand(popup, 0, inputs.texts.thisFolder, record.firstId, false, record.bitmap, nullptr,
+                              reinterpret_cast<ULONG_PTR>(popup), true);
+                // Office-style dialogs get the sub-folders when the popup opens.
+                if (!office) FillPopup(popup, record);
+                subMenus_[reinterpret_cast<UINT_PTR>(popup)] = std::move(record);
+            }
+            if (!InsertCommand(target, position, text, id, item.grayed, bitmapFor(item.bitmap), popup) && popup) {
+                subMenus_.erase(reinterpret_cast<UINT_PTR>(popup));
+                DestroyMenu(popup);  // not taken by the menu, so still ours
+            }
+            advance();
         }
 
-        if (useSubMenu_ &&
-            !InsertCommand(menu, indexMenu, plan.texts[plan.parentText], idCmdFirst + kOffsetParent, false, bitmaps_.configure,
-                           target)) {
+        if (useSubMenu_ && !InsertCommand(menu, indexMenu, inputs.texts.parent, idCmdFirst + kOffsetParent, false,
+                                          bitmaps_.configure, target)) {
             DestroyMenu(target);  // the shell's menu did not take it, so it is still ours
         }
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.claimed & 0xFFFF);

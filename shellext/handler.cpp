@@ -155,7 +155,7 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleStringW(kStrListVerb) + std::to_wstring(reply.index);
                 break;
-            default: text = AnsiToWide(commandPaths_[reply.index]); break;
+            default: text = AnsiToWide(commandPaths_.Path(reply.index, folders_)); break;
             }
             const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
             const std::u16string_view cut = CutUtf16(units, cchMax - 1);
@@ -169,7 +169,7 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleString(kStrListVerb) + std::to_string(reply.index);
                 break;
-            default: text = std::string(commandPaths_[reply.index]); break;
+            default: text = std::string(commandPaths_.Path(reply.index, folders_)); break;
             }
             const std::string_view cut = CutAtCharBoundary(text, cchMax - 1, SystemLeadBytes());
             std::copy(cut.begin(), cut.end(), name);

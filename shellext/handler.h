@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/folder_list.h"
-#include "core/string_table.h"
+#include "core/menu_plan.h"
 #include "shellext/menu_bitmaps.h"
 #include "skipdoorcm.h"
 #include "win/list_file_io.h"
@@ -79,7 +79,7 @@ private:
     LONG instanceNumber_ = 0;
     bool initialised_ = false;
     std::vector<std::string> selection_;
-    StringTable commandPaths_;  // element k: command offset 8 + k
+    CommandPaths commandPaths_;  // element k: command offset 8 + k
     std::map<UINT_PTR, SubMenuRecord> subMenus_;  // by popup handle
     // The folder list as read: the file's bytes and each entry's name and
     // path in them (a menu of a thousand entries copies none of them).

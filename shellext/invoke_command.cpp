@@ -175,7 +175,7 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         }
         if (offset == kOffsetConfigure) return StartConfigurationProgram();
         if (offset < kFirstFolderOffset || offset - kFirstFolderOffset >= commandPaths_.size()) return E_INVALIDARG;
-        const std::string path(commandPaths_[offset - kFirstFolderOffset]);
+        const std::string path(commandPaths_.Path(offset - kFirstFolderOffset, folders_));
 
         ResolvedFolder folder;
         switch (Resolve(invoker, path, folder)) {

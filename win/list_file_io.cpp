@@ -87,21 +87,33 @@ std::optional<LoadStatus> ReadListFile(const std::string& path, std::string& byt
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return IsMissingFileError(GetLastError()) ? LoadStatus::Missing : LoadStatus::Unreadable;
 
+    // Room for the file as it is now (and one byte to see it is no longer),
+    // growing to the whole limit should it have grown meanwhile: a small list
+    // costs a small buffer.
+    LARGE_INTEGER size{};
+    const std::size_t limit = kMaxFileBytes + 1;
+    std::size_t room = GetFileSizeEx(file.get(), &size) && size.QuadPart < static_cast<LONGLONG>(kMaxFileBytes)
+                           ? static_cast<std::size_t>(size.QuadPart) + 1
+                           : limit;
+    std::size_t filled = 0;
     try {
-        bytes.resize(kMaxFileBytes + 1);
+        for (;;) {
+            bytes.resize(room);
+            while (filled < bytes.size()) {
+                DWORD read = 0;
+                if (!ReadFile(file.get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+                    bytes.clear();
+                    return LoadStatus::Unreadable;
+                }
+                if (read == 0) break;
+                filled += read;
+            }
+            if (filled < room || room == limit) break;
+            room = limit;
+        }
     } catch (const std::bad_alloc&) {
         bytes.clear();
         return LoadStatus::Unreadable;
-    }
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), &bytes[filled], static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
-            bytes.clear();
-            return LoadStatus::Unreadable;
-        }
-        if (read == 0) break;
-        filled += read;
     }
     bytes.resize(filled);
     return std::nullopt;

@@ -26,15 +26,22 @@ struct FakeDisk {
     Names searches;
 };
 
-FolderList ListOf(const std::vector<FolderEntry>& entries) {
+// A folder list and the views of it that the plan reads.
+struct Listed {
     FolderList list;
-    for (const FolderEntry& e : entries) list.Append(e);
-    return list;
+    std::vector<FolderEntryView> views;
+};
+
+Listed ListOf(const std::vector<FolderEntry>& entries) {
+    Listed listed;
+    for (const FolderEntry& e : entries) listed.list.Append(e);
+    for (const FolderEntry& e : listed.list) listed.views.push_back({e.name, e.path, e.expand, e.sort});
+    return listed;
 }
 
-MenuInputs Inputs(const FolderList& list, bool subMenu, FakeDisk& disk, std::optional<unsigned> maxOffset = 0x7FFF) {
+MenuInputs Inputs(const Listed& listed, bool subMenu, FakeDisk& disk, std::optional<unsigned> maxOffset = 0x7FFF) {
     MenuInputs in;
-    in.folders = &list;
+    in.folders = &listed.views;
     in.useSubMenu = subMenu;
     in.lastSelection = "C:\\Selected";
     in.maxOffset = maxOffset;
@@ -55,19 +62,30 @@ MenuInputs Inputs(const FolderList& list, bool subMenu, FakeDisk& disk, std::opt
 
 // One line per item: "text #offset", "+" when it has its picture, "grayed",
 // and for a popup "> #first [names]" or "> unlisted".
-std::vector<std::string> Describe(const MenuPlan& plan) {
+std::vector<std::string> Describe(const MenuPlan& plan, const MenuInputs& in) {
     std::vector<std::string> out;
+    static const SubfolderPopup kNone;
     for (const MenuItemPlan& item : plan.items) {
         const unsigned o = item.offset;
         const MenuBitmap picture = o == kOffsetAdd ? MenuBitmap::Add : o == kOffsetConfigure ? MenuBitmap::Configure : MenuBitmap::Folder;
-        std::string s = item.text + " #" + std::to_string(o) + (item.bitmap == picture ? "+" : "") + (item.grayed ? " grayed" : "");
-        const SubfolderPopup& p = item.subfolders;
-        if (item.kind == MenuItemPlan::Kind::Subfolders) s += p.listed ? " > #" + std::to_string(p.firstOffset) + " [" : " > unlisted";
+        std::string s;
+        ItemText(item, in, s);
+        s += " #" + std::to_string(o) + (item.bitmap == picture ? "+" : "") + (item.grayed ? " grayed" : "");
+        const bool popup = item.popup != MenuItemPlan::kNoPopup;
+        const SubfolderPopup& p = popup ? plan.popups.at(item.popup) : kNone;
+        if (popup) s += p.listed ? " > #" + std::to_string(p.firstOffset) + " [" : " > unlisted";
         for (std::size_t i = 0; i < p.names.size(); ++i) s += (i ? "|" : "") + p.names[i];
         if (p.listed) s += "]";
         out.push_back(item.kind == MenuItemPlan::Kind::Separator ? "---" : s);
     }
     return out;
+}
+
+// The command paths, element k for offset 8 + k.
+Names Paths(const MenuPlan& plan, const Listed& listed) {
+    Names paths;
+    for (std::size_t k = 0; k < plan.commandPaths.size(); ++k) paths.emplace_back(plan.commandPaths.Path(k, listed.views));
+    return paths;
 }
 
 }  // namespace
@@ -76,38 +94,41 @@ std::vector<std::string> Describe(const MenuPlan& plan) {
 // parent; the first ten entries carry "[&0] " to "[&9] "; a popup's "<This
 // Folder>" and sub-folders take the offsets after their entry.
 TEST(MenuPlan, LayoutOffsetsAndCommandPathsInBothStyles) {
-    FolderList list = ListOf({{"One", "C:\\One", true}, {"Two", "C:\\Two", true}, {"Gone", "X:\\Gone", true},
-                              {"Three", "D:\\Three", true}});
+    std::vector<FolderEntry> entries = {{"One", "C:\\One", true}, {"Two", "C:\\Two", true},
+                                        {"Gone", "X:\\Gone", true}, {"Three", "D:\\Three", true}};
     std::vector<std::string> layout = {"[&0] One #8+ > #9 [a|b]", "[&1] Two #12+ > #13 []",
                                        "[&2] Gone #14+ > unlisted", "[&3] Three #15+ > #16 [x]"};
     Names paths = {"C:\\One", "C:\\One\\", "C:\\One\\a", "C:\\One\\b", "C:\\Two", "C:\\Two\\", "X:\\Gone",
                    "D:\\Three", "D:\\Three\\", "D:\\Three\\x"};
     for (int i = 4; i < 12; ++i) {
         const std::string n = std::to_string(i);
-        list.Append({"F" + n, "E:\\" + n});
+        entries.push_back({"F" + n, "E:\\" + n});
         layout.push_back((i < 10 ? "[&" + n + "] F" : "F") + n + " #" + std::to_string(14 + i) + "+");
         paths.push_back("E:\\" + n);
     }
     layout.insert(layout.end(), {"---", "Add #1+", "Conf #2+"});
+    const Listed list = ListOf(entries);
     for (bool subMenu : {false, true}) {
         SCOPED_TRACE(subMenu);
         FakeDisk disk;
         disk.folders["C:\\One\\*"] = {Dir("."), Dir(".."), Dir("a"), Dir("b")};
         disk.folders["C:\\Two\\*"] = {Dir("."), Dir("..")};
         disk.folders["D:\\Three\\*"] = {Dir("x")};
-        const MenuPlan plan = PlanMenu(Inputs(list, subMenu, disk));
+        const MenuInputs in = Inputs(list, subMenu, disk);
+        const MenuPlan plan = PlanMenu(in);
         std::vector<std::string> expected = layout;
         if (!subMenu) expected.insert(expected.begin(), "---");
-        EXPECT_EQ(Describe(plan), expected);
-        EXPECT_EQ(plan.parentText, subMenu ? "WL" : "");
-        EXPECT_EQ(plan.commandPaths, paths);
+        EXPECT_EQ(Describe(plan, in), expected);
+        EXPECT_EQ(plan.hasParent, subMenu);
+        EXPECT_EQ(Paths(plan, list), paths);
         EXPECT_EQ(plan.claimed, 8 + paths.size());
         EXPECT_EQ(disk.searches, (Names{"announced C:\\One\\* C:\\Two\\* X:\\Gone\\* D:\\Three\\*", "C:\\One\\*",
                                         "C:\\Two\\*", "X:\\Gone\\*", "D:\\Three\\*"}));
 
-        const FolderList empty;
-        const MenuPlan none = PlanMenu(Inputs(empty, subMenu, disk));
-        EXPECT_EQ(Describe(none), (subMenu ? Names{"Add #1+", "Conf #2+"} : Names{"---", "Add #1+", "Conf #2+"}));
+        const Listed empty;
+        const MenuInputs noEntries = Inputs(empty, subMenu, disk);
+        const MenuPlan none = PlanMenu(noEntries);
+        EXPECT_EQ(Describe(none, noEntries), (subMenu ? Names{"Add #1+", "Conf #2+"} : Names{"---", "Add #1+", "Conf #2+"}));
         EXPECT_EQ(none.hasParent, subMenu);
         EXPECT_EQ(none.claimed, 8u);
     }
@@ -126,7 +147,7 @@ TEST(MenuPlan, PopupSearchPatternAndThisFolderPath) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pattern.size());
-        const FolderList list = ListOf({{"E", c.path, true}, {"After", "C:\\After"}});
+        const Listed list = ListOf({{"E", c.path, true}, {"After", "C:\\After"}});
         FakeDisk disk;
         disk.folders[c.pattern] = {Dir("s")};
         MenuInputs in = Inputs(list, true, disk);
@@ -134,8 +155,8 @@ TEST(MenuPlan, PopupSearchPatternAndThisFolderPath) {
         const MenuPlan plan = PlanMenu(in);
         const std::string prefix = c.pattern.substr(0, c.pattern.size() - 1);
         EXPECT_EQ(disk.searches, (c.searched ? Names{"announced " + c.pattern, c.pattern} : Names{"announced"}));
-        EXPECT_EQ(plan.commandPaths, (c.searched ? Names{c.path, prefix, prefix + "s", "C:\\After"}
-                                                 : Names{c.path, "C:\\After"}));
+        EXPECT_EQ(Paths(plan, list), (c.searched ? Names{c.path, prefix, prefix + "s", "C:\\After"}
+                                                  : Names{c.path, "C:\\After"}));
     }
 }
 
@@ -155,16 +176,16 @@ TEST(MenuPlan, PopupSubfoldersFilterAndSort) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.sort) + std::to_string(c.showHidden));
-        const FolderList list = ListOf({{"D", "C:\\Data", true, c.sort}});
+        const Listed list = ListOf({{"D", "C:\\Data", true, c.sort}});
         FakeDisk disk;
         disk.folders["C:\\Data\\*"] = found;
         MenuInputs in = Inputs(list, true, disk);
         in.showHidden = c.showHidden;
         const MenuPlan plan = PlanMenu(in);
-        EXPECT_EQ(plan.items.at(0).subfolders.names, c.names);
+        EXPECT_EQ(plan.popups.at(0).names, c.names);
         Names paths = {"C:\\Data", "C:\\Data\\"};
         for (const std::string& name : c.names) paths.push_back("C:\\Data\\" + name);
-        EXPECT_EQ(plan.commandPaths, paths);
+        EXPECT_EQ(Paths(plan, list), paths);
     }
 }
 
@@ -176,13 +197,17 @@ TEST(MenuPlan, EntryTextsAreCutTo263BytesAtACharacterBoundary) {
         {0, a257 + "\x95\x5C", true, "[&0] " + a257}, {0, a257 + "\x95\x5C", false, "[&0] " + a257 + "\x95"},
         {12, a262 + "\x83\x7C", true, a262},
     };
-    for (const Case& c : cases) EXPECT_EQ(EntryItemText(c.index, c.name, c.shiftJis ? kShiftJis : LeadBytes()), c.text);
+    std::string text;
+    for (const Case& c : cases) {
+        EntryItemText(c.index, c.name, c.shiftJis ? kShiftJis : LeadBytes(), text);
+        EXPECT_EQ(text, c.text);
+    }
 }
 
 // Grayed without a selection, or when the last selected folder is an entry's
 // path byte for byte, even one left out for lack of ids.
 TEST(MenuPlan, AddItemGrayed) {
-    const FolderList list = ListOf({{"Work", "C:\\Work"}, {"Music", "D:\\Music\\"}, {"Temp", "E:\\Temp"}});
+    const Listed list = ListOf({{"Work", "C:\\Work"}, {"Music", "D:\\Music\\"}, {"Temp", "E:\\Temp"}});
     struct Case { std::optional<std::string> lastSelection; bool grayed; unsigned maxOffset = 0x7FFF; };
     const Case cases[] = {
         {"C:\\Work", true}, {"D:\\Music\\", true}, {"E:\\Temp", true, 8}, {std::nullopt, true},
@@ -194,7 +219,7 @@ TEST(MenuPlan, AddItemGrayed) {
         FakeDisk disk;
         MenuInputs in = Inputs(list, false, disk, c.maxOffset);
         in.lastSelection = c.lastSelection;
-        const std::vector<std::string> layout = Describe(PlanMenu(in));
+        const std::vector<std::string> layout = Describe(PlanMenu(in), in);
         EXPECT_EQ(layout[layout.size() - 2], c.grayed ? "Add #1+ grayed" : "Add #1+");
         EXPECT_EQ(layout.back(), "Conf #2+");
     }
@@ -204,35 +229,40 @@ TEST(MenuPlan, AddItemGrayed) {
 // never past it, the fixed commands last to go, and what is kept is the start
 // of the full menu with command paths aligned with the offsets.
 TEST(MenuPlan, EveryIdRangeKeepsIdsInsideAndTheStartOfTheFullMenu) {
-    const FolderList list = ListOf({{"One", "C:\\One", true, true}, {"Two", "C:\\Two"}, {"Gone", "X:\\Gone", true},
-                                    {"Three", "C:\\Three", true}, {"Four", "C:\\Four"}});
+    const Listed list = ListOf({{"One", "C:\\One", true, true}, {"Two", "C:\\Two"}, {"Gone", "X:\\Gone", true},
+                                {"Three", "C:\\Three", true}, {"Four", "C:\\Four"}});
     FakeDisk disk;
     disk.folders["C:\\One\\*"] = {Dir("b"), Dir("a"), Dir("h", kAttributeHidden)};
     disk.folders["C:\\Three\\*"] = {Dir("."), Dir(".."), Dir("t1"), Dir("t2"), Dir("t3")};
     for (bool subMenu : {false, true}) {
-        const MenuPlan full = PlanMenu(Inputs(list, subMenu, disk, UINT_MAX));
+        const MenuInputs fullInputs = Inputs(list, subMenu, disk, UINT_MAX);
+        const MenuPlan full = PlanMenu(fullInputs);
+        const Names fullPaths = Paths(full, list);
         ASSERT_EQ(full.claimed, 20u);
         for (unsigned maxOffset = 0; maxOffset <= 22; ++maxOffset) {
             SCOPED_TRACE(std::to_string(maxOffset) + (subMenu ? " sub-menu" : " direct"));
-            const MenuPlan plan = PlanMenu(Inputs(list, subMenu, disk, maxOffset));
+            const MenuInputs in = Inputs(list, subMenu, disk, maxOffset);
+            const MenuPlan plan = PlanMenu(in);
             EXPECT_EQ(plan.claimed, std::min(full.claimed, maxOffset + 1));
             const std::size_t folderIds = maxOffset >= 8 ? plan.claimed - 8u : 0u;
             ASSERT_EQ(plan.commandPaths.size(), folderIds);
-            EXPECT_TRUE(std::equal(plan.commandPaths.begin(), plan.commandPaths.end(), full.commandPaths.begin()));
+            const Names paths = Paths(plan, list);
+            EXPECT_TRUE(std::equal(paths.begin(), paths.end(), fullPaths.begin()));
             std::vector<unsigned> offsets, expected;  // each folder id once, in order, without gaps
             for (unsigned k = 0; k < folderIds; ++k) expected.push_back(kFirstFolderOffset + k);
             for (const MenuItemPlan& item : plan.items) {
                 EXPECT_LE(item.offset, maxOffset);
                 if (item.offset >= kFirstFolderOffset) offsets.push_back(item.offset);
-                const SubfolderPopup& p = item.subfolders;
+                if (item.popup == MenuItemPlan::kNoPopup) continue;
+                const SubfolderPopup& p = plan.popups.at(item.popup);
                 for (unsigned k = 0; p.listed && k <= p.names.size(); ++k) offsets.push_back(p.firstOffset + k);
             }
             EXPECT_EQ(offsets, expected);
-            const std::vector<std::string> layout = Describe(plan);
+            const std::vector<std::string> layout = Describe(plan, in);
             EXPECT_EQ(std::count(layout.begin(), layout.end(), "Add #1+"), maxOffset >= 1 ? 1 : 0);
             EXPECT_EQ(std::count(layout.begin(), layout.end(), "Conf #2+"), maxOffset >= 2 ? 1 : 0);
             EXPECT_EQ(plan.hasParent, subMenu && maxOffset >= 1);
-            if (maxOffset + 1 >= full.claimed) EXPECT_EQ(layout, Describe(full));
+            if (maxOffset + 1 >= full.claimed) EXPECT_EQ(layout, Describe(full, fullInputs));
             for (std::size_t i = 0; i < layout.size(); ++i) {
                 EXPECT_FALSE(layout[i] == "---" && (i + 1 == layout.size() || layout[i + 1] == "---"));
             }
