@@ -1,8 +1,8 @@
 // Times what the shell waits for on every right-click: Initialize +
 // QueryContextMenu + Release of a SkipdoorCM handler, for three folder lists,
 // each beside its floor (the same platform work done bare: one read of the
-// same file, the same directory walks, the same number of InsertMenuItemA
-// calls). Given a folder slower to list than a menu waits
+// same file, the same directory walks, the same popups and the same number of
+// InsertMenuItemA calls, with state and pictures). Given a folder slower to list than a menu waits
 // (tools/make-slow-folder.sh), times the first menu that expands it and the
 // next one. Then runs many create/Initialize/QueryContextMenu/destroy cycles
 // and shows that GDI, USER, kernel handles and heap stay flat.
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
     }
 
     PIDLIST_ABSOLUTE folder = PidlOf(root);
-    std::printf("SkipdoorCM menu benchmark (median of the runs; floor = the same file read, directory walks and "
+    std::printf("SkipdoorCM menu benchmark (median of the runs; floor = the same file read, directory walks, popups and "
                 "menu insertions done bare)\n");
     for (const Case& c : cases) {
         SaveFolderList(dataFile, c.list);
@@ -333,9 +333,10 @@ int main(int argc, char** argv) {
     const Resources after = Measure();
     Print("before", before);
     Print("after", after);
-    const bool flat = before.gdi == after.gdi && before.user == after.user && before.handles == after.handles &&
-                      before.nextGdi == after.nextGdi && before.nextUser == after.nextUser &&
-                      before.nextKernel == after.nextKernel && after.heap <= before.heap + 4096;
+    // Idle listing threads may end meanwhile, so fewer is fine; more is a leak.
+    const bool flat = after.gdi <= before.gdi && after.user <= before.user && after.handles <= before.handles &&
+                      after.nextGdi <= before.nextGdi && after.nextUser <= before.nextUser &&
+                      after.nextKernel <= before.nextKernel && after.heap <= before.heap + 4096;
     std::printf("  resources %s\n", flat ? "flat" : "GROWING");
 
     CoTaskMemFree(folder);

@@ -81,22 +81,6 @@ SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const 
     return popup;
 }
 
-// The folders an expanded entry may list: those whose own item has an
-// offset in the range (a popup before may still use up the rest).
-std::vector<std::string> ExpandedPatterns(const std::vector<FolderEntryView>& folders, const MenuInputs& inputs,
-                                          unsigned maxOffset) {
-    std::vector<std::string> patterns;
-    std::uint64_t offset = kFirstFolderOffset;
-    for (const FolderEntryView& entry : folders) {
-        if (offset++ > maxOffset) break;
-        if (!entry.expand) continue;
-        if (std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead)) {
-            patterns.push_back(std::move(*pattern));
-        }
-    }
-    return patterns;
-}
-
 MenuItemPlan Item(MenuItemPlan::Kind kind, unsigned offset = 0, MenuBitmap bitmap = MenuBitmap::None,
                   bool grayed = false) {
     MenuItemPlan item;
@@ -126,10 +110,6 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
                 break;
             }
         }
-    }
-
-    if (inputs.announceListings && inputs.listDirectory) {
-        inputs.announceListings(ExpandedPatterns(folders, inputs, maxOffset));
     }
 
     // Items go straight to their place, and hold no text: the menu of a
@@ -169,6 +149,20 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     const std::uint64_t wanted = std::uint64_t{kFirstFolderOffset} + plan.commandPaths.size();
     plan.claimed = static_cast<unsigned>(std::min<std::uint64_t>(wanted, std::uint64_t{maxOffset} + 1));
     return plan;
+}
+
+std::vector<std::string> ListingPatterns(const MenuInputs& inputs) {
+    std::vector<std::string> patterns;
+    if (!inputs.maxOffset || !inputs.folders) return patterns;
+    std::uint64_t offset = kFirstFolderOffset;
+    for (const FolderEntryView& entry : *inputs.folders) {
+        if (offset++ > *inputs.maxOffset) break;
+        if (!entry.expand) continue;
+        if (std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead)) {
+            patterns.push_back(std::move(*pattern));
+        }
+    }
+    return patterns;
 }
 
 void ItemText(const MenuItemPlan& item, const MenuInputs& inputs, std::string& out) {

@@ -125,11 +125,13 @@ struct MenuInputs {
     MenuTexts texts;
     LeadBytes lead;
     DirectoryLister listDirectory;  // called once per expanded entry that fits
-    // Called once before the first listDirectory call with the pattern of
-    // every expanded entry that may get a popup, in menu order, so that the
-    // folders can be listed side by side.
-    std::function<void(const std::vector<std::string>& patterns)> announceListings;
 };
+
+// The search patterns PlanMenu may list, in menu order: those of the expanded
+// entries whose own item has an offset in the range (a popup before one may
+// still use up the rest). Known before the plan, so that the folders can be
+// listed side by side while the rest of the menu is prepared.
+std::vector<std::string> ListingPatterns(const MenuInputs& inputs);
 
 // Lays out the whole menu.
 //  - Entries in list order get offsets from 8 on; the first ten texts carry

@@ -12,10 +12,6 @@ namespace wayleap {
 
 class StringTable {
 public:
-    void Reserve(std::size_t strings, std::size_t bytes) {
-        starts_.reserve(strings);
-        bytes_.reserve(bytes + strings);
-    }
     void Append(std::string_view text) {
         starts_.push_back(bytes_.size());
         bytes_.append(text);
@@ -43,11 +39,6 @@ public:
     std::string_view operator[](std::size_t i) const {
         const std::size_t end = i + 1 < starts_.size() ? starts_[i + 1] : bytes_.size();
         return std::string_view(bytes_).substr(starts_[i], end - starts_[i] - 1);
-    }
-    std::vector<std::string> ToVector() const {
-        std::vector<std::string> out;
-        for (std::size_t i = 0; i < size(); ++i) out.emplace_back((*this)[i]);
-        return out;
     }
 
 private:

@@ -90,6 +90,20 @@ HRESULT FillPopup(HMENU menu, const SubMenuRecord& record) {
 STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
     return Guarded([&]() -> HRESULT {
         if (!Active() || (flags & CMF_DEFAULTONLY)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        MenuInputs inputs;
+        inputs.folders = &folders_;
+        if (idCmdLast >= idCmdFirst) inputs.maxOffset = idCmdLast - idCmdFirst;
+        inputs.lead = SystemLeadBytes();
+        // The expanded entries' folders are listed side by side on other
+        // threads from here on, while the rest of the menu is prepared; the
+        // menu waits for them together, at most the budget.
+        std::optional<SubfolderListings::Menu> listings;
+        const std::vector<std::string> patterns = ListingPatterns(inputs);
+        if (SubfolderListings* shared = Listings(); shared && !patterns.empty()) {
+            listings.emplace(shared->Begin(patterns));
+            inputs.listDirectory = [&](const std::string& pattern) { return listings->Take(pattern); };
+        }
+
         // The hidden-files setting and the foreground window matter only to
         // sub-folder popups; a list without expanded entries skips asking.
         const bool anyExpanded =
@@ -100,29 +114,13 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             SHGetSettings(&shellFlags, SSF_SHOWALLOBJECTS);
             showHidden_ = shellFlags.fShowAllObjects ? ~0 : 0;
         }
-
-        MenuInputs inputs;
-        inputs.folders = &folders_;
         inputs.useSubMenu = useSubMenu_;
         if (!selection_.empty()) inputs.lastSelection = selection_.back();
-        if (idCmdLast >= idCmdFirst) inputs.maxOffset = idCmdLast - idCmdFirst;
         inputs.showHidden = showHidden_ != 0;
         inputs.texts.parent = LoadModuleString(IDS_MENU_PARENT);
         inputs.texts.add = LoadModuleString(IDS_MENU_ADD);
         inputs.texts.configure = LoadModuleString(IDS_MENU_CONFIGURE);
         inputs.texts.thisFolder = LoadModuleString(IDS_THIS_FOLDER);
-        inputs.lead = SystemLeadBytes();
-        // The expanded entries' folders are listed side by side on other
-        // threads; the menu waits for them together, at most the budget.
-        std::optional<SubfolderListings::Menu> listings;
-        if (SubfolderListings* shared = Listings()) {
-            inputs.announceListings = [&](const std::vector<std::string>& patterns) {
-                listings.emplace(shared->Begin(patterns));
-            };
-            inputs.listDirectory = [&](const std::string& pattern) -> SubfolderListings::Listing {
-                return listings ? listings->Take(pattern) : std::nullopt;
-            };
-        }
         MenuPlan plan = PlanMenu(inputs);
 
         bitmaps_ = AcquireMenuBitmaps();

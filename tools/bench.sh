@@ -2,7 +2,8 @@
 # Runs the benchmarks and prints their numbers:
 #  - list_file_bench (native, optimized): parse and write a full 64 KiB list;
 #  - menu_bench (under Wine, i686 and x86_64 DLLs): Initialize + QueryContextMenu
-#    + Release for three lists beside their floor, then many create/destroy
+#    + Release for three lists beside their floor, the first and the next menu
+#    with a folder slower to list than the budget, then many create/destroy
 #    cycles with GDI, USER, handle and heap counts before and after.
 #   tools/bench.sh [LEAK-CYCLES]   (default 10000)
 set -euo pipefail

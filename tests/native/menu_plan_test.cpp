@@ -46,12 +46,6 @@ MenuInputs Inputs(const Listed& listed, bool subMenu, FakeDisk& disk, std::optio
     in.lastSelection = "C:\\Selected";
     in.maxOffset = maxOffset;
     in.texts = {"WL", "Add", "Conf", "<This>"};
-    // Announced patterns are logged as one line, before the searches they announce.
-    in.announceListings = [&disk](const Names& patterns) {
-        std::string line = "announced";
-        for (const std::string& p : patterns) line += " " + p;
-        disk.searches.push_back(line);
-    };
     in.listDirectory = [&disk](const std::string& pattern) -> std::optional<std::vector<FoundFile>> {
         disk.searches.push_back(pattern);
         auto it = disk.folders.find(pattern);
@@ -122,8 +116,9 @@ TEST(MenuPlan, LayoutOffsetsAndCommandPathsInBothStyles) {
         EXPECT_EQ(plan.hasParent, subMenu);
         EXPECT_EQ(Paths(plan, list), paths);
         EXPECT_EQ(plan.claimed, 8 + paths.size());
-        EXPECT_EQ(disk.searches, (Names{"announced C:\\One\\* C:\\Two\\* X:\\Gone\\* D:\\Three\\*", "C:\\One\\*",
-                                        "C:\\Two\\*", "X:\\Gone\\*", "D:\\Three\\*"}));
+        const Names searched = {"C:\\One\\*", "C:\\Two\\*", "X:\\Gone\\*", "D:\\Three\\*"};
+        EXPECT_EQ(disk.searches, searched);
+        EXPECT_EQ(ListingPatterns(in), searched);
 
         const Listed empty;
         const MenuInputs noEntries = Inputs(empty, subMenu, disk);
@@ -154,7 +149,8 @@ TEST(MenuPlan, PopupSearchPatternAndThisFolderPath) {
         if (c.shiftJis) in.lead = kShiftJis;
         const MenuPlan plan = PlanMenu(in);
         const std::string prefix = c.pattern.substr(0, c.pattern.size() - 1);
-        EXPECT_EQ(disk.searches, (c.searched ? Names{"announced " + c.pattern, c.pattern} : Names{"announced"}));
+        EXPECT_EQ(disk.searches, (c.searched ? Names{c.pattern} : Names{}));
+        EXPECT_EQ(ListingPatterns(in), disk.searches);
         EXPECT_EQ(Paths(plan, list), (c.searched ? Names{c.path, prefix, prefix + "s", "C:\\After"}
                                                   : Names{c.path, "C:\\After"}));
     }
