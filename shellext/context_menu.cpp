@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>

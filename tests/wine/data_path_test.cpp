@@ -17,11 +17,9 @@ constexpr UINT kFileNameString = 110;
 
 // Runs a copy of this program at `exePath`; what it takes for its own data-file path.
 std::string DataPathSeenBy(const std::string& exePath, const std::string& outFile) {
-    if (!CopyFileA(OwnPath().c_str(), exePath.c_str(), FALSE) ||
-        RunAndWait("\"" + exePath + "\" --print-data-path \"" + outFile + "\"") != 0) {
-        return "<failed>";
-    }
-    return ReadBytes(outFile);
+    if (!CopyFileA(OwnPath().c_str(), exePath.c_str(), FALSE)) return "<not copied: " + std::to_string(GetLastError()) + ">";
+    const int code = RunAndWait("\"" + exePath + "\" --print-data-path \"" + outFile + "\"");
+    return code == 0 ? ReadBytes(outFile) : "<failed: exit code " + std::to_string(code) + ">";
 }
 
 TEST(DataFilePath, IsBesideTheModuleWhenItFits) {
