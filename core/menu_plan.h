@@ -24,7 +24,7 @@ inline constexpr unsigned kOffsetConfigure = 2;  // "Configure Wayleap..."
 inline constexpr unsigned kFirstFolderOffset = 8;
 
 // Pictures beside items (shown as both check-mark images).
-enum class MenuBitmap { None, Folder, Configure, Add };
+enum class MenuBitmap : std::uint8_t { None, Folder, Configure, Add };
 
 // File attributes the sub-folder filter looks at (same values as Windows).
 inline constexpr std::uint32_t kAttributeHidden = 0x2;
