@@ -35,4 +35,28 @@ std::wstring AnsiToWide(std::string_view text) {
     return wide;
 }
 
+namespace {
+
+std::string WideToAnsi(std::wstring_view text, DWORD flags, BOOL* usedDefault) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, usedDefault);
+    if (length <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &ansi[0], length, nullptr, usedDefault);
+    return ansi;
+}
+
+}  // namespace
+
+std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
+    BOOL usedDefault = FALSE;
+    std::string ansi = WideToAnsi(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
+    // The way back settles it: a best-fit character would come back as another one.
+    if (usedDefault || AnsiToWide(ansi) != text) return std::nullopt;
+    return ansi;
+}
+
+std::string WideToAnsiBest(std::wstring_view text) { return WideToAnsi(text, 0, nullptr); }
+
 }  // namespace wayleap

@@ -4,8 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "tests/wine/test_support.h"
+#include "win/code_page.h"
 #include "win/list_file_io.h"
 
 using namespace wayleap;
@@ -46,6 +49,28 @@ TEST(DataFilePath, DoubleByteNameWithBackslashTrailByte) {
     const std::string dir = scratch / "\x95\x5C" "dir\\";
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
     EXPECT_EQ(DataPathSeenBy(dir + "a\x95\x5C" "b.exe", scratch / "out.txt"), dir + "FolderList.dat");
+}
+
+// Code page 1252 holds "Café" exactly; two Japanese characters not at all;
+// U+0101 only as a look-alike "a", which counts as not held. The double-byte
+// run also checks the Japanese characters in code page 932.
+TEST(CodePage, ExactlyHeldOrNot) {
+    const bool cp932 = std::getenv("WAYLEAP_EXPECT_CP932") != nullptr;
+    ASSERT_EQ(GetACP(), cp932 ? 932u : 1252u);
+    const struct {
+        const wchar_t* wide;
+        std::optional<std::string> exact1252, exact932;
+        std::string best1252;
+    } cases[] = {
+        {L"Caf\u00E9", std::string("Caf\xE9"), std::nullopt, "Caf\xE9"},
+        {L"\u65E5\u672C", std::nullopt, std::string("\x93\xFA\x96\x7B"), "??"},
+        {L"\u0101b", std::nullopt, std::nullopt, "ab"},
+        {L"plain", std::string("plain"), std::string("plain"), "plain"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WideToAnsiExact(c.wide), cp932 ? c.exact932 : c.exact1252) << c.best1252;
+        if (!cp932) EXPECT_EQ(WideToAnsiBest(c.wide), c.best1252);
+    }
 }
 
 }  // namespace
