@@ -20,6 +20,7 @@ bool EndsInBackslash(std::string_view path, const LeadBytes& lead) {
     return !path.empty() && FindLastBackslash(path, lead) == path.size() - 1;
 }
 
+// "." and ".." are ASCII, so the code page always holds them as they are.
 bool KeepFound(const FoundFile& found, bool showHidden) {
     if ((found.attributes & kAttributeDirectory) == 0) return false;
     if (!showHidden && (found.attributes & kAttributeHidden) != 0) return false;
@@ -58,13 +59,22 @@ SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const 
     std::optional<std::vector<FoundFile>> found = inputs.listDirectory(*pattern);
     if (!found) return popup;
 
+    // The folder part of true paths, made once for the first name that needs it.
+    std::optional<std::u16string> widePrefix;
+    auto wideFolder = [&]() -> const std::u16string& {
+        if (!widePrefix) widePrefix = inputs.widen(prefix);
+        return *widePrefix;
+    };
     for (FoundFile& f : *found) {
         if (!KeepFound(f, inputs.showHidden)) continue;
         // A sub-folder whose path does not fit could not be navigated to.
-        if (prefix.size() + f.name.size() > kMaxCommandPath) continue;
-        popup.names.push_back(std::move(f.name));
+        if (f.wide.empty() ? prefix.size() + f.name.size() > kMaxCommandPath
+                           : !inputs.widen || wideFolder().size() + f.wide.size() > kMaxCommandPath) {
+            continue;
+        }
+        popup.names.push_back({std::move(f.name), std::move(f.wide)});
     }
-    if (entry.sort) SortNamesByteWise(popup.names);
+    if (entry.sort) SortSubfolderNames(popup.names);
 
     // "<This Folder>" takes the first offset, the names those after it, as
     // far as the range goes.
@@ -74,9 +84,9 @@ SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const 
     popup.listed = true;
     popup.firstOffset = offsets.Take();
     commandPaths.AddPopupPath(index, prefix);
-    for (const std::string& name : popup.names) {
+    for (const SubfolderName& name : popup.names) {
         offsets.Take();
-        commandPaths.AddPopupPath(index, prefix, name);
+        commandPaths.AddPopupPath(index, prefix, name.name, name.wide.empty() ? std::u16string() : wideFolder() + name.wide);
     }
     return popup;
 }
@@ -176,20 +186,40 @@ void ItemText(const MenuItemPlan& item, const MenuInputs& inputs, std::string& o
     }
 }
 
+void CommandPaths::AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name,
+                                std::u16string widePath) {
+    CommandTarget target{static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(popupPaths_.size())};
+    if (!widePath.empty()) {
+        target.widePath = static_cast<std::uint32_t>(widePaths_.size());
+        widePaths_.push_back(std::move(widePath));
+    }
+    targets_.push_back(target);
+    popupPaths_.Append(prefix, name);
+}
+
 void CommandPaths::Append(const CommandPaths& other) {
-    const auto shift = static_cast<std::uint32_t>(popupPaths_.size());
+    const auto pathShift = static_cast<std::uint32_t>(popupPaths_.size());
+    const auto wideShift = static_cast<std::uint32_t>(widePaths_.size());
     targets_.reserve(targets_.size() + other.targets_.size());
     for (CommandTarget target : other.targets_) {
-        if (target.popupPath != CommandTarget::kEntryPath) target.popupPath += shift;
+        if (target.popupPath != CommandTarget::kNone) target.popupPath += pathShift;
+        if (target.widePath != CommandTarget::kNone) target.widePath += wideShift;
         targets_.push_back(target);
     }
     popupPaths_.Append(other.popupPaths_);
+    widePaths_.insert(widePaths_.end(), other.widePaths_.begin(), other.widePaths_.end());
 }
 
 std::string_view CommandPaths::Path(std::size_t k, const std::vector<FolderEntryView>& folders) const {
     const CommandTarget& target = targets_[k];
-    if (target.popupPath != CommandTarget::kEntryPath) return popupPaths_[target.popupPath];
+    if (target.popupPath != CommandTarget::kNone) return popupPaths_[target.popupPath];
     return target.entry < folders.size() ? folders[target.entry].path : std::string_view();
+}
+
+std::u16string_view CommandPaths::WidePath(std::size_t k) const {
+    const CommandTarget& target = targets_[k];
+    return target.widePath != CommandTarget::kNone ? std::u16string_view(widePaths_[target.widePath])
+                                                   : std::u16string_view();
 }
 
 std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes& lead) {
@@ -201,11 +231,13 @@ std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes&
     return pattern;
 }
 
-void SortNamesByteWise(std::vector<std::string>& names) {
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::size_t common = std::min(a.size(), b.size());
-        const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);  // unsigned bytes
-        return order != 0 ? order < 0 : a.size() < b.size();
+void SortSubfolderNames(std::vector<SubfolderName>& names) {
+    std::sort(names.begin(), names.end(), [](const SubfolderName& a, const SubfolderName& b) {
+        if (a.wide.empty() != b.wide.empty()) return a.wide.empty();
+        if (!a.wide.empty()) return a.wide < b.wide;  // char16_t: code units compare unsigned
+        const std::size_t common = std::min(a.name.size(), b.name.size());
+        const int order = common == 0 ? 0 : std::memcmp(a.name.data(), b.name.data(), common);  // unsigned bytes
+        return order != 0 ? order < 0 : a.name.size() < b.name.size();
     });
 }
 

@@ -30,10 +30,21 @@ enum class MenuBitmap : std::uint8_t { None, Folder, Configure, Add };
 inline constexpr std::uint32_t kAttributeHidden = 0x2;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 
-// One result of a directory search, as FindFirstFileA/FindNextFileA report it.
+// A sub-folder's name. The file system holds names in UTF-16; the menu and
+// the list are ANSI. `name` is the name in the ANSI code page; when the code
+// page cannot hold it exactly, `wide` holds the true name and `name` only the
+// best the code page can give (for ANSI help texts, never to find the folder).
+struct SubfolderName {
+    std::string name;
+    std::u16string wide;
+};
+
+// One result of a directory search, as FindFirstFileW/FindNextFileW report
+// it; `name` and `wide` as in SubfolderName.
 struct FoundFile {
     std::string name;
     std::uint32_t attributes = 0;
+    std::u16string wide;
 };
 
 // Lists a directory for a search pattern such as "C:\Data\*"; nullopt when the
@@ -45,15 +56,16 @@ using DirectoryLister = std::function<std::optional<std::vector<FoundFile>>(cons
 struct SubfolderPopup {
     bool listed = false;        // false: the folder could not be listed; the popup stays empty
     unsigned firstOffset = 0;   // offset of "<This Folder>" (valid when listed)
-    std::vector<std::string> names;  // bare sub-folder names, in menu order
+    std::vector<SubfolderName> names;  // bare sub-folder names, in menu order
 };
 
 // What a folder command stands for: an entry's own path, or a path of its
 // popup ("<This Folder>" or a sub-folder) kept in CommandPaths.
 struct CommandTarget {
-    static constexpr std::uint32_t kEntryPath = 0xFFFFFFFF;
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
     std::uint32_t entry = 0;
-    std::uint32_t popupPath = kEntryPath;  // index into CommandPaths' popup paths
+    std::uint32_t popupPath = kNone;  // index into CommandPaths' popup paths
+    std::uint32_t widePath = kNone;   // index into its true paths, for a name the code page cannot hold
 };
 
 // The paths behind the folder commands: element k is offset
@@ -65,22 +77,28 @@ public:
     bool empty() const { return targets_.empty(); }
     void Reserve(std::size_t commands) { targets_.reserve(commands); }
     void AddEntry(std::size_t entry) { targets_.push_back({static_cast<std::uint32_t>(entry)}); }
-    void AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name = {}) {
-        targets_.push_back({static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(popupPaths_.size())});
-        popupPaths_.Append(prefix, name);
-    }
+    // A popup's path: prefix + name, and its true UTF-16 form when the name
+    // is one the code page cannot hold.
+    void AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name = {},
+                      std::u16string widePath = {});
     // Appends another menu's commands after these.
     void Append(const CommandPaths& other);
     void Clear() {
         targets_.clear();
         popupPaths_.Clear();
+        widePaths_.clear();
     }
-    // The path of command k, read from `folders` for an entry's own path.
+    // The path of command k in the ANSI code page, read from `folders` for an
+    // entry's own path (for a name the code page cannot hold, the best it can give).
     std::string_view Path(std::size_t k, const std::vector<FolderEntryView>& folders) const;
+    // The true path of command k when its name is one the code page cannot
+    // hold; empty for every other command.
+    std::u16string_view WidePath(std::size_t k) const;
 
 private:
     std::vector<CommandTarget> targets_;
     StringTable popupPaths_;
+    std::vector<std::u16string> widePaths_;
 };
 
 struct MenuItemPlan {
@@ -125,6 +143,10 @@ struct MenuInputs {
     MenuTexts texts;
     LeadBytes lead;
     DirectoryLister listDirectory;  // called once per expanded entry that fits
+    // A text of the ANSI code page in UTF-16: the folder part of the true path
+    // of a sub-folder whose name the code page cannot hold. Without it such
+    // sub-folders are left out.
+    std::function<std::u16string(std::string_view ansi)> widen;
 };
 
 // The search patterns PlanMenu may list, in menu order: those of the expanded
@@ -160,9 +182,11 @@ void ItemText(const MenuItemPlan& item, const MenuInputs& inputs, std::string& o
 // the system's path buffer (such a folder is not listed).
 std::optional<std::string> SearchPattern(std::string_view path, const LeadBytes& lead);
 
-// Sorts sub-folder names as the menu shows them with "sort": unsigned bytes
-// left to right, a prefix first (so capitals before small letters).
-void SortNamesByteWise(std::vector<std::string>& names);
+// Sorts sub-folder names as the menu shows them with "sort": the names the
+// code page holds first, by unsigned bytes left to right, a prefix first (so
+// capitals before small letters); then the others, by UTF-16 code units left
+// to right, a prefix first.
+void SortSubfolderNames(std::vector<SubfolderName>& names);
 
 // The text of a top-level folder item: "[&i] " + name for i < 10, else the
 // name; cut at a character boundary to at most maxBytes bytes. Made in `out`.

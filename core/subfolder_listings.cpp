@@ -62,7 +62,9 @@ private:
 std::size_t CostOf(const SubfolderListings::Listing& listing) {
     std::size_t bytes = 64;
     if (listing) {
-        for (const FoundFile& found : *listing) bytes += found.name.size() + sizeof(FoundFile);
+        for (const FoundFile& found : *listing) {
+            bytes += found.name.size() + 2 * found.wide.size() + sizeof(FoundFile);
+        }
     }
     return bytes;
 }

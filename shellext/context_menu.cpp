@@ -70,18 +70,42 @@ bool InsertCommand(HMENU menu, UINT position, std::string_view text, UINT id, bo
     return InsertMenuItemA(menu, position, TRUE, &mii) != FALSE;
 }
 
+// The same item with a UTF-16 text: a sub-folder whose name the ANSI code
+// page cannot hold is shown as it truly is.
+bool InsertCommandW(HMENU menu, UINT position, const std::u16string& text, UINT id, HBITMAP bitmap, ULONG_PTR itemData) {
+    MENUITEMINFOW mii = {};
+    mii.cbSize = offsetof(MENUITEMINFOW, hbmpItem);
+    mii.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA;
+    mii.fType = MFT_STRING;
+    mii.wID = id;
+    mii.hbmpChecked = bitmap;
+    mii.hbmpUnchecked = bitmap;
+    mii.dwItemData = itemData;
+    mii.dwTypeData = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text.c_str()));
+    mii.cch = static_cast<UINT>(text.size());
+    return InsertMenuItemW(menu, position, TRUE, &mii) != FALSE;
+}
+
 // Appends the sub-folder items of a record to `menu` (which may be a copy
 // of the record's popup). Reports E_UNEXPECTED when an item could not be added.
 HRESULT FillPopup(HMENU menu, const SubMenuRecord& record) {
     HRESULT hr = S_OK;
+    const auto data = reinterpret_cast<ULONG_PTR>(record.popup);
     for (std::size_t i = 0; i < record.names.size(); ++i) {
         const UINT id = record.firstId + 1 + static_cast<UINT>(i);
-        if (!InsertCommand(menu, kAppend, record.names[i], id, false, record.bitmap, nullptr,
-                           reinterpret_cast<ULONG_PTR>(record.popup), true)) {
+        const SubfolderName& name = record.names[i];
+        if (!(name.wide.empty() ? InsertCommand(menu, kAppend, name.name, id, false, record.bitmap, nullptr, data, true)
+                                : InsertCommandW(menu, kAppend, name.wide, id, record.bitmap, data))) {
             hr = E_UNEXPECTED;
         }
     }
     return hr;
+}
+
+// A text of the ANSI code page in UTF-16, for the core's true paths.
+std::u16string Widen(std::string_view ansi) {
+    const std::wstring wide = AnsiToWide(ansi);
+    return std::u16string(wide.begin(), wide.end());
 }
 
 }  // namespace
@@ -101,6 +125,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         if (SubfolderListings* shared = Listings(); shared && !patterns.empty()) {
             listings.emplace(shared->Begin(patterns));
             inputs.listDirectory = [&](const std::string& pattern) { return listings->Take(pattern); };
+            inputs.widen = Widen;
         }
 
         // The hidden-files setting and the foreground window matter only to

@@ -155,7 +155,13 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleStringW(kStrListVerb) + std::to_wstring(reply.index);
                 break;
-            default: text = AnsiToWide(commandPaths_.Path(reply.index, folders_)); break;
+            default: {
+                // A sub-folder whose name the code page cannot hold: its true path.
+                const std::u16string_view truePath = commandPaths_.WidePath(reply.index);
+                text = truePath.empty() ? AnsiToWide(commandPaths_.Path(reply.index, folders_))
+                                        : std::wstring(truePath.begin(), truePath.end());
+                break;
+            }
             }
             const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
             const std::u16string_view cut = CutUtf16(units, cchMax - 1);

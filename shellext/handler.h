@@ -32,7 +32,7 @@ struct SubMenuRecord {
     HMENU popup = nullptr;
     UINT firstId = 0;  // id of "<This Folder>"; the sub-folders follow it
     HBITMAP bitmap = nullptr;
-    std::vector<std::string> names;
+    std::vector<SubfolderName> names;
 };
 
 class Handler final : public ISkipdoorCMH, public IShellExtInit, public IContextMenu3 {

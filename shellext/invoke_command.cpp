@@ -28,8 +28,11 @@ constexpr int kFileNameEdit = 1152;   // edt1: file-name box of the old-style di
 constexpr int kFileNameCombo = 1148;  // cmb13: file-name box of the Explorer-style dialog
 
 // What the file-name box held before navigation; one per process, as there is
-// one navigation at a time on the shell's thread.
+// one navigation at a time on the shell's thread. A folder whose name the
+// ANSI code page cannot hold is typed in UTF-16, and the box's text is then
+// kept in UTF-16 too.
 std::array<char, MAX_PATH + 1> g_savedText = {};
+std::array<wchar_t, MAX_PATH + 1> g_savedWideText = {};
 
 // Boxes with a restore timer still to fire. Each holds one module lock, so
 // the DLL that holds the timer procedure stays loaded until it has run.
@@ -67,6 +70,14 @@ void CALLBACK PlainRestore(HWND box, UINT, UINT_PTR id, DWORD) {
     SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedText.data()));
     SetFocus(box);
     SendMessageA(box, EM_SETSEL, 0, -1);
+    KillTimer(box, id);
+    TimerDone(box);
+}
+
+void CALLBACK WideRestore(HWND box, UINT, UINT_PTR id, DWORD) {
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedWideText.data()));
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
     KillTimer(box, id);
     TimerDone(box);
 }
@@ -133,13 +144,12 @@ struct ResolvedFolder {
 
 enum class Resolution { Found, NotFound, Failed };
 
-Resolution Resolve(HWND owner, const std::string& path, ResolvedFolder& folder) {
+Resolution Resolve(HWND owner, std::wstring wide, ResolvedFolder& folder) {
     if (FAILED(SHGetMalloc(folder.malloc.put()))) return Resolution::Failed;
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.put()))) return Resolution::Failed;
 
     // A path whose UTF-16 form does not fit MAX_PATH is not looked for.
-    std::wstring wide = AnsiToWide(path);  // ParseDisplayName takes a writable string
     if (wide.empty() || wide.size() > MAX_PATH) return Resolution::NotFound;
 
     ULONG attributes = SFGAO_FOLDER | SFGAO_VALIDATE;
@@ -176,9 +186,14 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         if (offset == kOffsetConfigure) return StartConfigurationProgram();
         if (offset < kFirstFolderOffset || offset - kFirstFolderOffset >= commandPaths_.size()) return E_INVALIDARG;
         const std::string path(commandPaths_.Path(offset - kFirstFolderOffset, folders_));
+        // A sub-folder whose name the code page cannot hold goes by its true
+        // path everywhere; `path` then only approximates it.
+        const std::u16string_view truePath = commandPaths_.WidePath(offset - kFirstFolderOffset);
+        const bool wideOnly = !truePath.empty();
+        const std::wstring widePath = wideOnly ? std::wstring(truePath.begin(), truePath.end()) : AnsiToWide(path);
 
         ResolvedFolder folder;
-        switch (Resolve(invoker, path, folder)) {
+        switch (Resolve(invoker, widePath, folder)) {
         case Resolution::Failed: return E_FAIL;
         case Resolution::NotFound:
             ShowModuleMessage(invoker, IDS_FOLDER_NOT_FOUND, IDS_ERROR_CAPTION, MB_ICONHAND);
@@ -205,11 +220,23 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             HWND box = GetDlgItem(target, kFileNameEdit);
             if (!box) box = GetDlgItem(target, kFileNameCombo);
             if (!box) break;
-            SaveBoxText(box);
-            SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            if (wideOnly) {
+                // Only a Unicode box can take the true name; any other would
+                // get the look-alike and open another folder, or none.
+                if (!IsWindowUnicode(box)) {
+                    ShowModuleMessage(invoker, IDS_BOX_TAKES_NO_NAME, IDS_ERROR_CAPTION, MB_ICONHAND);
+                    return E_FAIL;
+                }
+                g_savedWideText.fill(L'\0');
+                SendMessageW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(g_savedWideText.data()));
+                SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widePath.c_str()));
+            } else {
+                SaveBoxText(box);
+                SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            }
             SetFocus(box);
             KeyDown(target, VK_RETURN, true);
-            StartRestoreTimer(box, timerDelay_, PlainRestore);
+            StartRestoreTimer(box, timerDelay_, wideOnly ? WideRestore : PlainRestore);
             break;
         }
         case WindowKind::OfficeDialog: {
@@ -220,11 +247,15 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             SaveBoxText(box);
             // The path and one extra letter, which the box's own Backspace
             // handling then removes, leaving exactly the path.
-            if (IsWindowUnicode(box)) {
+            if (wideOnly && IsWindowUnicode(box)) {
+                const std::wstring text = widePath + L'C';
+                SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            } else if (IsWindowUnicode(box)) {
                 const std::string text = path + "C";
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             } else {
-                const std::wstring text = AnsiToWide(path) + L'C';
+                // These boxes take UTF-16 text even from SendMessageA.
+                const std::wstring text = widePath + L'C';
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             }
             KeyDown(target, VK_TAB, false);
@@ -240,7 +271,11 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             if (IShellBrowser* browser = ShellBrowserOf(invoker)) {
                 browser->BrowseObject(folder.pidl, SBSP_SAMEBROWSER);
             } else {
-                ShellExecuteA(target, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                if (wideOnly) {
+                    ShellExecuteW(target, L"open", widePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                } else {
+                    ShellExecuteA(target, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                }
             }
             break;
         }

@@ -8,6 +8,7 @@
 #include <new>
 #include <utility>
 
+#include "win/code_page.h"
 #include "win/unique_handle.h"
 
 namespace wayleap::shellext {
@@ -15,16 +16,26 @@ namespace {
 
 SubfolderListings* g_listings = nullptr;
 
-// The directories in a folder, as FindFirstFileA/FindNextFileA report them;
-// files are left out at once, since only sub-folders are ever shown.
+// The directories in a folder, listed with the wide API so that every name
+// comes back true; files are left out at once, since only sub-folders are
+// ever shown. A name the ANSI code page holds exactly is kept in it alone;
+// another keeps its true form beside the best the code page can give.
 std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    unique_find find(FindFirstFileA(pattern.c_str(), &data));
+    const std::wstring widePattern = AnsiToWide(pattern);
+    if (widePattern.empty()) return std::nullopt;
+    WIN32_FIND_DATAW data;
+    unique_find find(FindFirstFileW(widePattern.c_str(), &data));
     if (!find) return std::nullopt;
     std::vector<FoundFile> found;
     do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) found.push_back({data.cFileName, data.dwFileAttributes});
-    } while (FindNextFileA(find.get(), &data));
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        const std::wstring_view name(data.cFileName);
+        if (std::optional<std::string> exact = WideToAnsiExact(name)) {
+            found.push_back({std::move(*exact), data.dwFileAttributes, {}});
+        } else {
+            found.push_back({WideToAnsiBest(name), data.dwFileAttributes, std::u16string(name.begin(), name.end())});
+        }
+    } while (FindNextFileW(find.get(), &data));
     return found;
 }
 

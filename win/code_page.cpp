@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace wayleap {
 namespace {
 
@@ -50,6 +52,8 @@ std::string WideToAnsi(std::wstring_view text, DWORD flags, BOOL* usedDefault) {
 }  // namespace
 
 std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
+    // Every ANSI code page holds ASCII as it is, and most names are ASCII.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) return std::string(text.begin(), text.end());
     BOOL usedDefault = FALSE;
     std::string ansi = WideToAnsi(text, WC_NO_BEST_FIT_CHARS, &usedDefault);
     // The way back settles it: a best-fit character would come back as another one.

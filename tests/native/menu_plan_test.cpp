@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <climits>
 #include <map>
 #include <string>
@@ -20,6 +21,20 @@ const LeadBytes kShiftJis = LeadBytes::ShiftJis();
 using Names = std::vector<std::string>;
 
 FoundFile Dir(std::string name, std::uint32_t more = 0) { return {std::move(name), kAttributeDirectory | more}; }
+// A sub-folder whose name the code page cannot hold: its true form, and the best the code page gives.
+FoundFile Wide(std::u16string wide, std::string best) { return {std::move(best), kAttributeDirectory, std::move(wide)}; }
+
+// A true name as the expectations write it: code units above 0x7F as {XXXX}.
+std::string Shown(std::u16string_view wide) {
+    std::string out;
+    for (char16_t unit : wide) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "{%04X}", static_cast<unsigned>(unit));
+        out += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : std::string(hex);
+    }
+    return out;
+}
+std::string Shown(const SubfolderName& n) { return n.wide.empty() ? n.name : Shown(n.wide); }
 
 struct FakeDisk {
     std::map<std::string, std::vector<FoundFile>> folders;
@@ -68,7 +83,7 @@ std::vector<std::string> Describe(const MenuPlan& plan, const MenuInputs& in) {
         const bool popup = item.popup != MenuItemPlan::kNoPopup;
         const SubfolderPopup& p = popup ? plan.popups.at(item.popup) : kNone;
         if (popup) s += p.listed ? " > #" + std::to_string(p.firstOffset) + " [" : " > unlisted";
-        for (std::size_t i = 0; i < p.names.size(); ++i) s += (i ? "|" : "") + p.names[i];
+        for (std::size_t i = 0; i < p.names.size(); ++i) s += (i ? "|" : "") + Shown(p.names[i]);
         if (p.listed) s += "]";
         out.push_back(item.kind == MenuItemPlan::Kind::Separator ? "---" : s);
     }
@@ -157,31 +172,46 @@ TEST(MenuPlan, PopupSearchPatternAndThisFolderPath) {
 }
 
 // Kept are directories but "." and "..", hidden ones only while the shell
-// shows them, and only those whose path fits 260 bytes; sorted byte-wise
-// (a prefix first) when the entry says so, else in the lister's order.
+// shows them, and only those whose path fits 260 bytes (260 UTF-16 units for
+// a name the code page cannot hold); sorted when the entry says so - the
+// names the code page holds byte-wise (a prefix first), then the others by
+// UTF-16 code units - else in the lister's order. A name the code page
+// cannot hold has its true path beside the ANSI one.
 TEST(MenuPlan, PopupSubfoldersFilterAndSort) {
     const std::string f252(252, 'f');  // "C:\\Data\\" and 252 bytes make the longest path there is
-    const std::vector<FoundFile> found = {Dir("."), Dir(".."), Dir("beta"), {"file.txt", 0x20}, Dir("Alpha"),
-        Dir("hid", kAttributeHidden), Dir("sys", 0x4), {"hiddenFile", kAttributeHidden}, Dir("..old"), Dir("ab"),
-        Dir("a"), Dir("\xE9"), Dir(f252), Dir(f252 + "t")};
-    struct Case { bool sort; bool showHidden; Names names; };
+    const std::u16string w252(252, u'w');
+    const std::vector<FoundFile> found = {Dir("."), Dir(".."), Dir("beta"), Wide(u"\u65E5\u672C", "??"),
+        {"file.txt", 0x20}, Dir("Alpha"), Dir("hid", kAttributeHidden), Dir("sys", 0x4), Wide(u"\u0101b", "ab"),
+        {"hiddenFile", kAttributeHidden}, Dir("..old"), Dir("ab"), Dir("a"), Dir("\xE9"), Dir(f252), Dir(f252 + "t"),
+        Wide(u"Zz\u0101", "Zza"), Wide(w252 + u"\u0101", f252 + "a"), Wide(w252.substr(1) + u"\u0101", f252)};
+    const std::string cjk = "{65E5}{672C}", macron = "{0101}b", zz = "Zz{0101}", w251 = Shown(w252.substr(1) + u"\u0101");
+    struct Case { bool sort; bool showHidden; bool widen; Names names; };
     const Case cases[] = {
-        {false, false, {"beta", "Alpha", "sys", "..old", "ab", "a", "\xE9", f252}},
-        {false, true, {"beta", "Alpha", "hid", "sys", "..old", "ab", "a", "\xE9", f252}},
-        {true, false, {"..old", "Alpha", "a", "ab", "beta", f252, "sys", "\xE9"}},
+        {false, false, true, {"beta", cjk, "Alpha", "sys", macron, "..old", "ab", "a", "\xE9", f252, zz, w251}},
+        {false, true, true, {"beta", cjk, "Alpha", "hid", "sys", macron, "..old", "ab", "a", "\xE9", f252, zz, w251}},
+        {true, false, true, {"..old", "Alpha", "a", "ab", "beta", f252, "sys", "\xE9", zz, w251, macron, cjk}},
+        {false, false, false, {"beta", "Alpha", "sys", "..old", "ab", "a", "\xE9", f252}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.sort) + std::to_string(c.showHidden));
+        SCOPED_TRACE(std::to_string(c.sort) + std::to_string(c.showHidden) + std::to_string(c.widen));
         const Listed list = ListOf({{"D", "C:\\Data", true, c.sort}});
         FakeDisk disk;
         disk.folders["C:\\Data\\*"] = found;
         MenuInputs in = Inputs(list, true, disk);
         in.showHidden = c.showHidden;
+        if (c.widen) in.widen = [](std::string_view ansi) { return std::u16string(ansi.begin(), ansi.end()); };
         const MenuPlan plan = PlanMenu(in);
-        EXPECT_EQ(plan.popups.at(0).names, c.names);
-        Names paths = {"C:\\Data", "C:\\Data\\"};
-        for (const std::string& name : c.names) paths.push_back("C:\\Data\\" + name);
+        Names names, paths = {"C:\\Data", "C:\\Data\\"}, widePaths = {"", ""};
+        for (const SubfolderName& name : plan.popups.at(0).names) names.push_back(Shown(name));
+        EXPECT_EQ(names, c.names);
+        for (const SubfolderName& name : plan.popups.at(0).names) {
+            paths.push_back("C:\\Data\\" + name.name);
+            widePaths.push_back(name.wide.empty() ? "" : "C:\\Data\\" + Shown(name.wide));
+        }
         EXPECT_EQ(Paths(plan, list), paths);
+        Names shownWide;
+        for (std::size_t k = 0; k < plan.commandPaths.size(); ++k) shownWide.push_back(Shown(plan.commandPaths.WidePath(k)));
+        EXPECT_EQ(shownWide, widePaths);
     }
 }
 

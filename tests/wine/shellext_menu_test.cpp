@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "tests/wine/shellext_fixture.h"
+#include "win/code_page.h"
 
 using namespace wayleap;
 using namespace wayleap::test;
@@ -171,6 +172,43 @@ TEST_F(Menu, HelpTextsAndVerbs) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Ask(h.menu, c.offset, c.type, c.cchMax), c.text) << c.offset << " type " << c.type << " " << c.cchMax;
+    }
+}
+
+// Sub-folders whose names code page 1252 holds only approximately (U+0101,
+// "a" at best) or not at all (two Japanese characters) show their true names
+// and have their true paths as wide help texts; the ANSI ones are the best
+// the code page gives. Sorted, they follow the names it holds.
+TEST_F(Menu, SubfoldersOutsideTheCodePageShowTrueNames) {
+    ASSERT_EQ(GetACP(), 1252u);
+    const std::string mixed = MakeDirs("mixed", {"plain"});
+    const std::wstring wideMixed = AnsiToWide(mixed);
+    for (const wchar_t* name : {L"\u65E5\u672C", L"\u0101b"}) {
+        ASSERT_TRUE(CreateDirectoryW((wideMixed + L"\\" + name).c_str(), nullptr));
+    }
+    WriteList({{"Mixed", mixed, true, true}});
+    Handler h;
+    h.Init(scratch.path());
+    h.Query();
+    HMENU popup = GetSubMenu(h.hmenu, 1);
+    std::vector<std::wstring> shown;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        wchar_t text[300] = {};
+        GetMenuStringW(popup, static_cast<UINT>(i), text, 300, MF_BYPOSITION);
+        shown.push_back(text + std::wstring(L"#") + std::to_wstring(GetMenuItemID(popup, i)));
+    }
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"<This Folder>#109", L"plain#110", L"\u0101b#111", L"\u65E5\u672C#112"}));
+    const struct {
+        UINT offset;
+        std::wstring ansi, wide;
+    } cases[] = {
+        {10, AnsiToWide(mixed) + L"\\plain", wideMixed + L"\\plain"},
+        {11, AnsiToWide(mixed) + L"\\ab", wideMixed + L"\\\u0101b"},
+        {12, AnsiToWide(mixed) + L"\\??", wideMixed + L"\\\u65E5\u672C"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Ask(h.menu, c.offset, GCS_HELPTEXTA), c.ansi) << c.offset;
+        EXPECT_EQ(Ask(h.menu, c.offset, GCS_HELPTEXTW), c.wide) << c.offset;
     }
 }
 
