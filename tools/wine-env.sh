@@ -136,6 +136,9 @@ stop)
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
         rm -f "$state/xvfb.pid"
     fi
+    # Scratch folders the tests could not remove while a copy of the DLL
+    # inside was still loaded (its listing threads linger a few seconds).
+    rm -rf "$build"/wineprefix/drive_c/users/*/Temp/wltest-*
     say "stopped"
     ;;
 *)

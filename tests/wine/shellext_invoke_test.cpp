@@ -11,6 +11,7 @@
 
 #include <commdlg.h>
 
+#include "win/code_page.h"
 #include "win/unique_handle.h"
 
 using namespace wayleap;
@@ -23,6 +24,7 @@ IShellBrowser* g_browser = nullptr;  // what the test's top-level windows answer
 // Records where it is sent; borrowed by the handler, never kept.
 struct Browser : IShellBrowser {
     std::string path;
+    std::wstring widePath;
     UINT flags = 0;
     LONG refs = 1;
     Browser() { g_browser = this; }
@@ -34,6 +36,9 @@ struct Browser : IShellBrowser {
         char buffer[MAX_PATH + 1] = {};
         SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), buffer);
         path = buffer;
+        wchar_t wide[MAX_PATH + 1] = {};
+        SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), wide);
+        widePath = wide;
         flags = how;
         return S_OK;
     }
@@ -190,6 +195,76 @@ TEST_F(Invoke, OtherWindowsOpenTheFolderAndConfigureStartsWayleap) {
     EXPECT_EQ(h->Invoke(plain.hwnd, 2), S_OK);
     EXPECT_EQ(Runs(opener), "2\t" + target + "\n");
     EXPECT_EQ(Runs(wayleap), "1\n") << "started without arguments";
+    if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
+    else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
+}
+
+// A sub-folder whose name code page 1252 cannot hold is reached by its true
+// path: an Explorer window browses there, the Explorer-style Open dialog's
+// (Unicode) box gets it typed in, the shell opens it in a new window; the
+// old-style dialog's ANSI box gets nothing, and the user a message.
+TEST_F(Invoke, FoldersOutsideTheCodePageAreReachedByTheirTrueNames) {
+    ASSERT_EQ(GetACP(), 1252u);
+    const std::string parent = MakeDirs("parent");
+    const std::wstring truePath = AnsiToWide(parent) + L"\\\u65E5\u672C";
+    ASSERT_TRUE(CreateDirectoryW(truePath.c_str(), nullptr));
+    WriteList({{"Parent", parent, true, false}});  // 8 the entry, 9 "<This Folder>", 10 the sub-folder
+    Select(scratch.path());
+
+    {
+        Browser browser;
+        Window frame("CabinetWClass");
+        EXPECT_EQ(h->Invoke(frame.hwnd, 10), S_OK);
+        EXPECT_EQ(browser.widePath, truePath);
+    }
+
+    for (const bool explorerStyle : {true, false}) {
+        SCOPED_TRACE(explorerStyle ? "Explorer style" : "old style");
+        Select(scratch.path());
+        HWND dialog = nullptr, box = nullptr;
+        std::wstring typed;
+        std::string message;
+        HRESULT invoked = S_FALSE;
+        TimerScript script({
+            [&] {
+                dialog = FindThreadDialog("Wayleap open test");
+                box = GetDlgItem(dialog, explorerStyle ? 1148 : 1152);
+                if (box) SetWindowTextA(box, "keep.txt");
+                return box != nullptr;
+            },
+            [&] {
+                TimerScript answer({CloseError(message)});  // the old style's message box, if any
+                invoked = h->Invoke(dialog, 10);
+                if (!explorerStyle) EXPECT_TRUE(answer.RunToEnd());
+                wchar_t text[MAX_PATH + 1] = {};
+                SendMessageW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text));
+                typed = text;
+                return true;
+            },
+            [&] { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != FALSE; },
+        });
+        char file[MAX_PATH + 1] = {};
+        const DWORD flags = OFN_NOCHANGEDIR | (explorerStyle ? OFN_EXPLORER : OFN_ENABLEHOOK);
+        OPENFILENAMEA ofn = {sizeof ofn, nullptr, nullptr, nullptr, nullptr, 0, 0, file, MAX_PATH, nullptr, 0,
+                             parent.c_str(), "Wayleap open test", flags, 0, 0, nullptr, 0, OldStyleHook};
+        GetOpenFileNameA(&ofn);
+        EXPECT_TRUE(script.RunToEnd());
+        EXPECT_EQ(invoked, explorerStyle ? S_OK : E_FAIL);
+        EXPECT_EQ(typed, explorerStyle ? truePath : L"keep.txt");
+        EXPECT_EQ(message.empty(), explorerStyle) << message;
+    }
+
+    const std::string opener = scratch / "opener.exe";
+    ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), opener.c_str(), FALSE));
+    const char* kKey = "Folder\\shell\\open\\command";
+    char old[1024] = {};
+    LONG size = sizeof old;
+    RegQueryValueA(HKEY_CLASSES_ROOT, kKey, old, &size);
+    RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, ("\"" + opener + "\" \"%1\"").c_str(), 0);
+    Window plain("WayleapTestPlain");
+    Select(scratch.path());
+    EXPECT_EQ(h->Invoke(plain.hwnd, 10), S_OK);
+    EXPECT_EQ(Runs(opener), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
     if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
     else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
 }

@@ -17,13 +17,32 @@ ScratchDir::ScratchDir() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-void RemoveTree(const std::string& dir) {
-    for (const std::string& name : FilesMatching(dir, "*")) {
-        if (name == "." || name == "..") continue;
-        SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA((dir + name).c_str())) RemoveTree(dir + name + "\\");  // a directory
+namespace {
+
+// Wide, so that names the ANSI code page cannot hold go too.
+void RemoveTreeW(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    unique_find find(FindFirstFileW((dir + L"*").c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW((dir + name).c_str())) RemoveTreeW(dir + name + L"\\");  // a directory
+        } while (FindNextFileW(find.get(), &data));
     }
-    RemoveDirectoryA(dir.c_str());
+    find.reset();
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& dir) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? static_cast<std::size_t>(size) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, &wide[0], size);
+    wide.pop_back();
+    RemoveTreeW(wide);
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
