@@ -119,6 +119,33 @@ TEST_F(Invoke, ExplorerWindowBrowsesInPlace) {
 
 UINT_PTR CALLBACK OldStyleHook(HWND, UINT, WPARAM, LPARAM) { return FALSE; }  // with a hook, the old style
 
+// A real Open dialog captioned "Wayleap open test", showing `folder`; returns when it closes.
+void ShowOpenDialog(const std::string& folder, bool explorerStyle) {
+    char file[MAX_PATH + 1] = {};
+    const DWORD flags = OFN_NOCHANGEDIR | (explorerStyle ? OFN_EXPLORER : OFN_ENABLEHOOK);
+    OPENFILENAMEA ofn = {sizeof ofn, nullptr, nullptr, nullptr, nullptr, 0, 0, file, MAX_PATH, nullptr, 0,
+                         folder.c_str(), "Wayleap open test", flags, 0, 0, nullptr, 0, OldStyleHook};
+    GetOpenFileNameA(&ofn);
+}
+
+// While it lives, the shell opens folders ("Folder", verb "open") with a copy
+// of the stand-in program at `path`, which logs its arguments.
+struct FolderOpener {
+    const char* kKey = "Folder\\shell\\open\\command";
+    std::string path;
+    char old[1024] = {};
+    explicit FolderOpener(const std::string& at) : path(at) {
+        EXPECT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), path.c_str(), FALSE));
+        LONG size = sizeof old;
+        RegQueryValueA(HKEY_CLASSES_ROOT, kKey, old, &size);
+        RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, ("\"" + path + "\" \"%1\"").c_str(), 0);
+    }
+    ~FolderOpener() {
+        if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
+        else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
+    }
+};
+
 TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
     const std::string start = MakeDirs("Start");
     for (const bool explorerStyle : {true, false}) {
@@ -152,11 +179,7 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
                 return true;
             },
         });
-        char file[MAX_PATH + 1] = {};
-        const DWORD flags = OFN_NOCHANGEDIR | (explorerStyle ? OFN_EXPLORER : OFN_ENABLEHOOK);
-        OPENFILENAMEA ofn = {sizeof ofn, nullptr, nullptr, nullptr, nullptr, 0, 0, file, MAX_PATH, nullptr, 0,
-                             start.c_str(), "Wayleap open test", flags, 0, 0, nullptr, 0, OldStyleHook};
-        GetOpenFileNameA(&ofn);
+        ShowOpenDialog(start, explorerStyle);
         EXPECT_TRUE(script.RunToEnd());
         EXPECT_EQ(typed, target) << "the path typed into the file-name box";
         EXPECT_TRUE(pending) << "the restore timer keeps the DLL loaded until it has run";
@@ -181,22 +204,14 @@ TEST_F(Invoke, OfficeStyleDialogGetsThePathInItsRichEditBox) {
 // The shell opens folders ("Folder", verb "open") with a copy of the stand-in
 // program; Wayleap.exe beside the DLL is another copy. Each logs its arguments.
 TEST_F(Invoke, OtherWindowsOpenTheFolderAndConfigureStartsWayleap) {
-    const std::string opener = scratch / "opener.exe", wayleap = dll.dir + "Wayleap.exe";
-    const std::string standIn = OwnDir() + "shellext_stand_in.exe";
-    ASSERT_TRUE(CopyFileA(standIn.c_str(), opener.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(standIn.c_str(), wayleap.c_str(), FALSE));
-    const char* kKey = "Folder\\shell\\open\\command";
-    char old[1024] = {};
-    LONG size = sizeof old;
-    RegQueryValueA(HKEY_CLASSES_ROOT, kKey, old, &size);
-    RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, ("\"" + opener + "\" \"%1\"").c_str(), 0);
+    const FolderOpener opener(scratch / "opener.exe");
+    const std::string wayleap = dll.dir + "Wayleap.exe";
+    ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), wayleap.c_str(), FALSE));
     Window plain("WayleapTestPlain");
     EXPECT_EQ(h->Invoke(plain.hwnd, 8), S_OK);
     EXPECT_EQ(h->Invoke(plain.hwnd, 2), S_OK);
-    EXPECT_EQ(Runs(opener), "2\t" + target + "\n");
+    EXPECT_EQ(Runs(opener.path), "2\t" + target + "\n");
     EXPECT_EQ(Runs(wayleap), "1\n") << "started without arguments";
-    if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
-    else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
 }
 
 // A sub-folder whose name code page 1252 cannot hold is reached by its true
@@ -243,30 +258,18 @@ TEST_F(Invoke, FoldersOutsideTheCodePageAreReachedByTheirTrueNames) {
             },
             [&] { return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) != FALSE; },
         });
-        char file[MAX_PATH + 1] = {};
-        const DWORD flags = OFN_NOCHANGEDIR | (explorerStyle ? OFN_EXPLORER : OFN_ENABLEHOOK);
-        OPENFILENAMEA ofn = {sizeof ofn, nullptr, nullptr, nullptr, nullptr, 0, 0, file, MAX_PATH, nullptr, 0,
-                             parent.c_str(), "Wayleap open test", flags, 0, 0, nullptr, 0, OldStyleHook};
-        GetOpenFileNameA(&ofn);
+        ShowOpenDialog(parent, explorerStyle);
         EXPECT_TRUE(script.RunToEnd());
         EXPECT_EQ(invoked, explorerStyle ? S_OK : E_FAIL);
         EXPECT_EQ(typed, explorerStyle ? truePath : L"keep.txt");
         EXPECT_EQ(message.empty(), explorerStyle) << message;
     }
 
-    const std::string opener = scratch / "opener.exe";
-    ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), opener.c_str(), FALSE));
-    const char* kKey = "Folder\\shell\\open\\command";
-    char old[1024] = {};
-    LONG size = sizeof old;
-    RegQueryValueA(HKEY_CLASSES_ROOT, kKey, old, &size);
-    RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, ("\"" + opener + "\" \"%1\"").c_str(), 0);
+    const FolderOpener opener(scratch / "opener.exe");
     Window plain("WayleapTestPlain");
     Select(scratch.path());
     EXPECT_EQ(h->Invoke(plain.hwnd, 10), S_OK);
-    EXPECT_EQ(Runs(opener), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
-    if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
-    else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
+    EXPECT_EQ(Runs(opener.path), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
 }
 
 // ---------------------------------------------------------------------------
