@@ -220,23 +220,29 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             HWND box = GetDlgItem(target, kFileNameEdit);
             if (!box) box = GetDlgItem(target, kFileNameCombo);
             if (!box) break;
-            if (wideOnly) {
-                // Only a Unicode box can take the true name; any other would
-                // get the look-alike and open another folder, or none.
-                if (!IsWindowUnicode(box)) {
-                    ShowModuleMessage(invoker, IDS_BOX_TAKES_NO_NAME, IDS_ERROR_CAPTION, MB_ICONHAND);
-                    return E_FAIL;
-                }
+            // Only a Unicode box can take a true name the code page cannot
+            // hold; any other would get the look-alike and open another
+            // folder, or none. A Unicode box's own text is kept in UTF-16, so
+            // that a file name the user typed there comes back whole.
+            const bool unicodeBox = IsWindowUnicode(box) != FALSE;
+            if (wideOnly && !unicodeBox) {
+                ShowModuleMessage(invoker, IDS_BOX_TAKES_NO_NAME, IDS_ERROR_CAPTION, MB_ICONHAND);
+                return E_FAIL;
+            }
+            if (unicodeBox) {
                 g_savedWideText.fill(L'\0');
                 SendMessageW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(g_savedWideText.data()));
-                SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widePath.c_str()));
             } else {
                 SaveBoxText(box);
+            }
+            if (wideOnly) {
+                SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widePath.c_str()));
+            } else {
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
             }
             SetFocus(box);
             KeyDown(target, VK_RETURN, true);
-            StartRestoreTimer(box, timerDelay_, wideOnly ? WideRestore : PlainRestore);
+            StartRestoreTimer(box, timerDelay_, unicodeBox ? WideRestore : PlainRestore);
             break;
         }
         case WindowKind::OfficeDialog: {

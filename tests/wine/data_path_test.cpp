@@ -19,10 +19,25 @@ namespace {
 constexpr UINT kFileNameString = 110;
 
 // Runs a copy of this program at `exePath`; what it takes for its own data-file path.
-std::string DataPathSeenBy(const std::string& exePath, const std::string& outFile) {
-    if (!CopyFileA(OwnPath().c_str(), exePath.c_str(), FALSE)) return "<not copied: " + std::to_string(GetLastError()) + ">";
-    const int code = RunAndWait("\"" + exePath + "\" --print-data-path \"" + outFile + "\"");
+std::string DataPathSeenBy(const std::wstring& exePath, const std::string& outFile) {
+    if (!CopyFileW(AnsiToWide(OwnPath()).c_str(), exePath.c_str(), FALSE)) {
+        return "<not copied: " + std::to_string(GetLastError()) + ">";
+    }
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::wstring commandLine = L"\"" + exePath + L"\" --print-data-path \"" + AnsiToWide(outFile) + L"\"";
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return "<not started: " + std::to_string(GetLastError()) + ">";
+    }
+    DWORD code = 1;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     return code == 0 ? ReadBytes(outFile) : "<failed: exit code " + std::to_string(code) + ">";
+}
+std::string DataPathSeenBy(const std::string& exePath, const std::string& outFile) {
+    return DataPathSeenBy(AnsiToWide(exePath), outFile);
 }
 
 TEST(DataFilePath, IsBesideTheModuleWhenItFits) {
@@ -49,6 +64,23 @@ TEST(DataFilePath, DoubleByteNameWithBackslashTrailByte) {
     const std::string dir = scratch / "\x95\x5C" "dir\\";
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
     EXPECT_EQ(DataPathSeenBy(dir + "a\x95\x5C" "b.exe", scratch / "out.txt"), dir + "FolderList.dat");
+}
+
+// Installed in a folder whose name the code page cannot hold, a module finds
+// its data file through the short form of its path, never a look-alike.
+TEST(DataFilePath, FolderOutsideTheCodePageIsReachedByItsShortForm) {
+    if (std::getenv("WAYLEAP_EXPECT_CP932")) GTEST_SKIP() << "runs with code page 1252";
+    ScratchDir scratch;
+    const std::wstring dir = AnsiToWide(scratch.path()) + L"\u65E5\u672C\\";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    const std::string seen = DataPathSeenBy(dir + L"p.exe", scratch / "out.txt");
+    ASSERT_EQ(seen.find('?'), std::string::npos) << seen;
+    ASSERT_GT(seen.size(), std::string("FolderList.dat").size()) << seen;
+    // The same folder, by the other name.
+    wchar_t longForm[MAX_PATH + 1] = {};
+    const std::wstring seenDir = AnsiToWide(seen.substr(0, seen.size() - std::string("FolderList.dat").size()));
+    ASSERT_GT(GetLongPathNameW(seenDir.c_str(), longForm, MAX_PATH), 0u) << seen;
+    EXPECT_EQ(lstrcmpiW(longForm, dir.c_str()), 0) << seen;
 }
 
 // Code page 1252 holds "Café" exactly; two Japanese characters not at all;

@@ -152,13 +152,16 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
         SCOPED_TRACE(explorerStyle ? "Explorer style" : "old style");
         Select(scratch.path());
         HWND dialog = nullptr, box = nullptr;
-        std::string typed, shown, restored;
+        std::string typed, shown;
+        std::wstring restored;
+        // The Explorer style's box is a Unicode window: a name the code page cannot hold comes back whole.
+        const std::wstring keep = explorerStyle ? L"keep\u65E5.txt" : L"keep.txt";
         bool pending = false;
         TimerScript script({
             [&] {
                 dialog = FindThreadDialog("Wayleap open test");
                 box = GetDlgItem(dialog, explorerStyle ? 1148 : 1152);  // cmb13, edt1: the file-name boxes
-                if (box) SetWindowTextA(box, "keep.txt");
+                if (box) SetWindowTextW(box, keep.c_str());
                 return box != nullptr;
             },
             [&] {
@@ -174,7 +177,9 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
                 if (explorerStyle) SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
                 else GetDlgItemTextA(dialog, 1088, folder, MAX_PATH);  // stc1: the old style's folder
                 shown = folder;
-                restored = TextOf(box);
+                wchar_t text[MAX_PATH + 1] = {};
+                GetWindowTextW(box, text, MAX_PATH);
+                restored = text;
                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 return true;
             },
@@ -184,7 +189,7 @@ TEST_F(Invoke, OpenDialogGoesToTheFolderAndGetsItsFileNameBack) {
         EXPECT_EQ(typed, target) << "the path typed into the file-name box";
         EXPECT_TRUE(pending) << "the restore timer keeps the DLL loaded until it has run";
         EXPECT_EQ(lstrcmpiA(shown.c_str(), target.c_str()), 0) << shown;
-        EXPECT_EQ(restored, "keep.txt");
+        EXPECT_EQ(restored, keep);
     }
 }
 
