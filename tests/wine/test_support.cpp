@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "win/code_page.h"
+
 namespace wayleap::test {
 
 ScratchDir::ScratchDir() {
@@ -15,6 +17,11 @@ ScratchDir::ScratchDir() {
                     std::to_string(InterlockedIncrement(&counter)) + "\\");
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+WideDir::WideDir(const std::string& parentDir, const std::wstring& name)
+    : parent(AnsiToWide(parentDir)), path(parent + name) {
+    CreateDirectoryW(path.c_str(), nullptr);
 }
 
 void RemoveTree(const std::string& dir) {
