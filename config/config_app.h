@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -16,9 +17,10 @@ struct ProgramState {
     HINSTANCE module = nullptr;  // strings, templates, icon and cursor come from here
     std::string dataFilePath;    // FolderList.dat beside the program; empty when unknown
     FolderList folders;          // filled when the Folders page is first shown
-    // Asks the user for a folder to add ("Add a Folder..."); false when none
-    // was chosen. Empty: the shell's folder browser.
-    std::function<bool(HWND owner, std::string& path)> chooseFolder;
+    // Asks the user for a folder to add ("Add a Folder..."): its item id
+    // list, which the page frees with CoTaskMemFree, or null when none was
+    // chosen. Empty: the shell's folder browser.
+    std::function<PIDLIST_ABSOLUTE(HWND owner)> chooseFolder;
 };
 
 // The Add and Modify dialogs (templates 201 and 202) on a row of the folder

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "config/config_app.h"
@@ -31,10 +32,16 @@ struct ModifyRequest {
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-std::string FieldOf(HWND dialog, int id) {
-    char buffer[kFieldLimit + 1] = {};
-    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-    return buffer;
+// The field's text in the ANSI code page, at most 260 bytes of it; nullopt
+// when the code page cannot hold it exactly. Read in UTF-16 (the dialogs are
+// Unicode windows), so that a typed or pasted character outside the code
+// page is seen rather than turned into "?" or a look-alike.
+std::optional<std::string> FieldOf(HWND dialog, int id) {
+    wchar_t buffer[kFieldLimit + 1] = {};
+    GetDlgItemTextW(dialog, id, buffer, kFieldLimit + 1);
+    const std::optional<std::string> text = WideToAnsiExact(buffer);
+    if (!text) return std::nullopt;
+    return std::string(CutAtCharBoundary(*text, kFieldLimit, SystemLeadBytes()));
 }
 
 void Refuse(HWND dialog, UINT textId, UINT captionId, int field) {
@@ -66,7 +73,12 @@ INT_PTR CALLBACK AddDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
             if (HIWORD(wParam) == BN_CLICKED) EnableWindow(GetDlgItem(dialog, IDC_ADD_SORT), Checked(dialog, IDC_ADD_EXPAND));
             return TRUE;
         case IDOK: {
-            const std::string typed = FieldOf(dialog, IDC_ADD_NAME);
+            const std::optional<std::string> field = FieldOf(dialog, IDC_ADD_NAME);
+            if (!field) {
+                Refuse(dialog, IDS_NAME_NOT_STORABLE, IDS_ADD_CAPTION, IDC_ADD_NAME);
+                return TRUE;
+            }
+            const std::string& typed = *field;
             switch (CheckAddName(typed)) {
             case FieldProblem::None: break;
             case FieldProblem::EmptyName: SetFocus(GetDlgItem(dialog, IDC_ADD_NAME)); return TRUE;
@@ -117,8 +129,17 @@ INT_PTR CALLBACK ModifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             }
             return TRUE;
         case IDOK: {
-            const std::string name = FieldOf(dialog, IDC_MODIFY_NAME);
-            const std::string path = FieldOf(dialog, IDC_MODIFY_PATH);
+            const std::optional<std::string> nameField = FieldOf(dialog, IDC_MODIFY_NAME);
+            if (!nameField) {
+                Refuse(dialog, IDS_NAME_NOT_STORABLE, IDS_MODIFY_CAPTION, IDC_MODIFY_NAME);
+                return TRUE;
+            }
+            const std::optional<std::string> pathField = FieldOf(dialog, IDC_MODIFY_PATH);
+            if (!pathField) {
+                Refuse(dialog, IDS_PATH_NOT_STORABLE, IDS_MODIFY_CAPTION, IDC_MODIFY_PATH);
+                return TRUE;
+            }
+            const std::string &name = *nameField, &path = *pathField;
             // The file cannot hold a line break in either field, nor "|" in a path.
             switch (CheckModifyFields(name, path, SystemLeadBytes())) {
             case FieldProblem::None: break;
@@ -147,15 +168,17 @@ INT_PTR CALLBACK ModifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
+// Unicode dialogs: their boxes hold whatever is typed or pasted, where an
+// ANSI box would already have turned it into the code page's look-alikes.
 INT_PTR ShowAddDialog(HWND owner, HWND list, const std::string& path) {
     AddRequest request{path, list};
-    return DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_ADD), owner, AddDialogProc,
+    return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_ADD), owner, AddDialogProc,
                            reinterpret_cast<LPARAM>(&request));
 }
 
 INT_PTR ShowModifyDialog(HWND owner, HWND list, int row) {
     ModifyRequest request{list, row};
-    return DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_MODIFY), owner, ModifyDialogProc,
+    return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_MODIFY), owner, ModifyDialogProc,
                            reinterpret_cast<LPARAM>(&request));
 }
 

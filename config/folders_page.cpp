@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,29 +89,34 @@ void OnMove(HWND page, FoldersState& state, bool up) {
 }
 
 // The shell's folder browser: file-system folders only.
-bool BrowseForFolder(HWND owner, std::string& path) {
-    char buffer[MAX_PATH + 1] = {};
+PIDLIST_ABSOLUTE BrowseForFolder(HWND owner) {
+    char displayName[MAX_PATH + 1] = {};
     const std::string title = LoadProgramString(IDS_BROWSE_TITLE);
     BROWSEINFOA info = {};
     info.hwndOwner = owner;
-    info.pszDisplayName = buffer;
+    info.pszDisplayName = displayName;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&info);
-    if (!pidl) return false;
-    const bool found = SHGetPathFromIDListA(pidl, buffer) != FALSE;
-    CoTaskMemFree(pidl);
-    if (!found) return false;
-    path = buffer;
-    return true;
+    return SHBrowseForFolderA(&info);
 }
 
+// The chosen folder's path is read in UTF-16, as the file system names it:
+// one the ANSI code page cannot hold exactly is refused and nothing is
+// added, instead of a "?" or look-alike path that would lead nowhere.
 void OnAddFolder(HWND page, FoldersState& state) {
-    std::string path;
-    const bool chosen = state.program->chooseFolder ? state.program->chooseFolder(page, path)
-                                                   : BrowseForFolder(page, path);
-    if (!chosen || path.empty()) return;
-    if (ShowAddDialog(page, state.list, path) == IDOK) Changed(page);
+    PIDLIST_ABSOLUTE chosen = state.program->chooseFolder ? state.program->chooseFolder(page) : BrowseForFolder(page);
+    if (!chosen) return;
+    wchar_t wide[MAX_PATH + 1] = {};
+    const bool found = SHGetPathFromIDListW(chosen, wide) != FALSE;
+    CoTaskMemFree(chosen);
+    if (!found || !*wide) return;
+    const std::optional<std::string> path = WideToAnsiExact(wide);
+    if (!path) {
+        ShowTableMessage(page, IDS_PATH_NOT_STORABLE, IDS_ERROR_CAPTION, MB_ICONHAND);
+        return;
+    }
+    if (path->size() > MAX_PATH) return;  // the list file cannot hold it, nor could the ANSI calls give it
+    if (ShowAddDialog(page, state.list, *path) == IDOK) Changed(page);
 }
 
 void OnDoubleClick(HWND page, FoldersState& state) {

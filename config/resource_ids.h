@@ -26,6 +26,8 @@
 #define IDS_NEEDS_ADMIN 144        // enabling or disabling needs administrator rights
 #define IDS_NAME_LINE_BREAK 145    // a name cannot hold a line break
 #define IDS_PATH_BAD_CHAR 146      // a path cannot hold a line break or "|"
+#define IDS_PATH_NOT_STORABLE 147  // a path outside the ANSI code page
+#define IDS_NAME_NOT_STORABLE 148  // a name outside the ANSI code page
 
 #define IDD_GENERAL 129
 #define IDD_FOLDERS 130

@@ -113,7 +113,7 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     // Checked against the whole list, also entries left out for lack of ids:
     // the folder is listed whether or not this menu can show it.
     bool alreadyListed = false;
-    if (inputs.lastSelection) {
+    if (inputs.lastSelection && inputs.lastSelectionStorable) {
         for (const FolderEntryView& entry : folders) {
             if (entry.path == *inputs.lastSelection) {
                 alreadyListed = true;

@@ -136,6 +136,9 @@ struct MenuInputs {
     bool useSubMenu = true;
     // The last selected folder, or nullopt when nothing usable is selected.
     std::optional<std::string> lastSelection;
+    // False when the code page holds that folder's path only as a look-alike:
+    // it is never "already listed", even when an entry reads the same.
+    bool lastSelectionStorable = true;
     // The largest offset the shell's id range allows (idCmdLast - idCmdFirst);
     // nothing is planned above it. nullopt: the range is empty.
     std::optional<unsigned> maxOffset;

@@ -2,6 +2,7 @@
 // the two flags, appends the entry to the handler's list and saves the list.
 #include "shellext/add_dialog.h"
 
+#include <optional>
 #include <string>
 
 #include "core/ansi_text.h"
@@ -30,6 +31,13 @@ BOOL OnInit(HWND dialog, Handler* handler) {
         EndDialog(dialog, 0);
         return TRUE;
     }
+    // A folder whose path the code page holds only as a look-alike would be
+    // stored as a path that leads nowhere, or elsewhere.
+    if (!handler->Selection().back().storable) {
+        ShowError(dialog, IDS_PATH_NOT_STORABLE);
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
     // A list that was not read whole must not be saved over: the entries
     // never read would be lost.
     if (!MaySaveOver(handler->FolderListStatus())) {
@@ -39,7 +47,7 @@ BOOL OnInit(HWND dialog, Handler* handler) {
     }
     auto* state = new AddDialogState{handler, std::string()};
     // At most 260 bytes of the path, never half a double-byte character.
-    state->path = std::string(CutAtCharBoundary(handler->Selection().back(), MAX_PATH, SystemLeadBytes()));
+    state->path = std::string(CutAtCharBoundary(handler->Selection().back().path, MAX_PATH, SystemLeadBytes()));
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
 
     SetDlgItemTextA(dialog, IDC_ADD_PATH, state->path.c_str());
@@ -51,9 +59,18 @@ BOOL OnInit(HWND dialog, Handler* handler) {
 }
 
 void OnAdd(HWND dialog, AddDialogState& state) {
-    char buffer[kNameLimit + 1] = {};
-    GetDlgItemTextA(dialog, IDC_ADD_NAME, buffer, sizeof buffer);
-    const std::string name = TrimBlanks(buffer);
+    // Read in UTF-16, so that a typed or pasted character the code page
+    // cannot hold is seen, not turned into "?" or a look-alike.
+    wchar_t buffer[kNameLimit + 1] = {};
+    GetDlgItemTextW(dialog, IDC_ADD_NAME, buffer, kNameLimit + 1);
+    const std::optional<std::string> typed = WideToAnsiExact(buffer);
+    if (!typed) {
+        ShowError(dialog, IDS_NAME_NOT_STORABLE);
+        SetFocus(GetDlgItem(dialog, IDC_ADD_NAME));
+        return;  // the dialog stays open for another name
+    }
+    // At most 260 bytes, as the name box gave them before.
+    const std::string name = TrimBlanks(CutAtCharBoundary(*typed, kNameLimit, SystemLeadBytes()));
     if (name.empty()) {
         EndDialog(dialog, 0);  // an empty or blank name adds nothing
         return;

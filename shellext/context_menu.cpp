@@ -139,7 +139,10 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             showHidden_ = shellFlags.fShowAllObjects ? ~0 : 0;
         }
         inputs.useSubMenu = useSubMenu_;
-        if (!selection_.empty()) inputs.lastSelection = selection_.back();
+        if (!selection_.empty()) {
+            inputs.lastSelection = selection_.back().path;
+            inputs.lastSelectionStorable = selection_.back().storable;
+        }
         inputs.showHidden = showHidden_ != 0;
         inputs.texts.parent = LoadModuleString(IDS_MENU_PARENT);
         inputs.texts.add = LoadModuleString(IDS_MENU_ADD);

@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "core/ansi_text.h"
@@ -97,11 +98,13 @@ void Handler::FoldersSaved(const FolderList& list) {
 }
 
 // The folder whose background was clicked, or the selected items that are
-// directories, in the data object's order.
+// directories, in the data object's order. Paths are read in UTF-16, as the
+// file system names them: read through the ANSI calls, a name the code page
+// cannot hold would come back with "?" or a look-alike and could be stored.
 void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject) {
     if (pidlFolder && !dataObject) {
-        char path[MAX_PATH + 1] = {};
-        if (SHGetPathFromIDListA(pidlFolder, path)) selection_.emplace_back(path);
+        wchar_t path[MAX_PATH + 1] = {};
+        if (SHGetPathFromIDListW(pidlFolder, path)) AddSelected(path);
         return;
     }
     if (pidlFolder || !dataObject) return;
@@ -111,19 +114,27 @@ void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObj
     if (FAILED(dataObject->GetData(&format, &medium))) return;
     HDROP drop = static_cast<HDROP>(medium.hGlobal);
     for (UINT i = 0;; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
         if (length == 0) break;
         // A name that does not fit MAX_PATH would come back cut short and
         // name another folder; it is skipped like a file.
         if (length > MAX_PATH) continue;
-        char path[MAX_PATH + 1] = {};
-        DragQueryFileA(drop, i, path, MAX_PATH + 1);
-        const DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            selection_.emplace_back(path);
-        }
+        wchar_t path[MAX_PATH + 1] = {};
+        DragQueryFileW(drop, i, path, MAX_PATH + 1);
+        const DWORD attributes = GetFileAttributesW(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) AddSelected(path);
     }
     ReleaseStgMedium(&medium);
+}
+
+// Keeps the path in the ANSI code page, marked storable when the code page
+// holds it exactly. A path longer than MAX_PATH bytes in that code page is
+// skipped, as the ANSI calls would have failed on it.
+void Handler::AddSelected(std::wstring_view path) {
+    std::optional<std::string> exact = WideToAnsiExact(path);
+    SelectedFolder folder{exact ? std::move(*exact) : WideToAnsiBest(path), exact.has_value()};
+    if (folder.path.empty() || folder.path.size() > MAX_PATH) return;
+    selection_.push_back(std::move(folder));
 }
 
 // IContextMenu

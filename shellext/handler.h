@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/folder_list.h"
@@ -26,6 +27,15 @@ HRESULT CreateHandler(REFIID riid, void** ppv);
 // Set up and torn down with the DLL: the lock around pending restore timers.
 void InitNavigationLock();
 void DeleteNavigationLock();
+
+// A folder the menu was opened on. Its path as the rest of the handler uses
+// it, in the ANSI code page: the path exactly when the code page holds it
+// (storable), otherwise only the best look-alike the code page can give,
+// which names no folder or another one: it is never stored.
+struct SelectedFolder {
+    std::string path;
+    bool storable = true;
+};
 
 // A sub-folder popup that could be listed: what it needs to be refilled.
 struct SubMenuRecord {
@@ -63,7 +73,7 @@ public:
 
     // For the add-folder dialog: what Initialize found, and the list after
     // the dialog has saved it.
-    const std::vector<std::string>& Selection() const { return selection_; }
+    const std::vector<SelectedFolder>& Selection() const { return selection_; }
     FolderList LoadedFolders() const;
     void FoldersSaved(const FolderList& list);
     LoadStatus FolderListStatus() const { return loadStatus_; }
@@ -71,6 +81,7 @@ public:
 private:
     bool Active() const { return instanceNumber_ == 1; }
     void GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject);
+    void AddSelected(std::wstring_view path);
     HRESULT RefreshPopup(HMENU popup);
     HRESULT StartConfigurationProgram();
 
@@ -78,7 +89,7 @@ private:
     UINT timerDelay_ = 1;  // elapse of the file-dialog restore timer, in ms
     LONG instanceNumber_ = 0;
     bool initialised_ = false;
-    std::vector<std::string> selection_;
+    std::vector<SelectedFolder> selection_;
     CommandPaths commandPaths_;  // element k: command offset 8 + k
     std::map<UINT_PTR, SubMenuRecord> subMenus_;  // by popup handle
     // The folder list as read: the file's bytes and each entry's name and

@@ -179,7 +179,9 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         HWND invoker = info->hwnd;
 
         if (offset == kOffsetAdd) {
-            DialogBoxParamA(Module::Instance(), MAKEINTRESOURCEA(IDD_ADD_FOLDER), invoker, AddFolderDialogProc,
+            // A Unicode dialog, so that its name box holds whatever is typed
+            // or pasted, and a name the code page cannot hold is seen and refused.
+            DialogBoxParamW(Module::Instance(), MAKEINTRESOURCEW(IDD_ADD_FOLDER), invoker, AddFolderDialogProc,
                             reinterpret_cast<LPARAM>(this));
             return S_OK;
         }

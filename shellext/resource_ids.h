@@ -19,6 +19,8 @@
 #define IDS_LIST_NOT_READ 120    // the list was not read whole; nothing changed
 #define IDS_SAVE_FAILED 121      // the list could not be saved; nothing changed
 #define IDS_LIST_FULL 122        // the list file would be too large
+#define IDS_PATH_NOT_STORABLE 123 // the folder's path is outside the ANSI code page
+#define IDS_NAME_NOT_STORABLE 124 // the typed name is outside the ANSI code page
 
 #define IDD_ADD_FOLDER 201
 #define IDC_ADD_NAME 201

@@ -66,7 +66,7 @@ void ConfigSheetTest::SetUp() {
     CleanSettings();
     state.module = GetModuleHandleA(nullptr);
     state.dataFilePath = dataFile;
-    state.chooseFolder = [](HWND, std::string& path) { return !(path = "C:\\Chosen").empty(); };  // "Add a Folder..."
+    state.chooseFolder = [this](HWND) { return ILCreateFromPathW(chosen.path.c_str()); };  // "Add a Folder..."
 }
 
 INT_PTR ConfigSheetTest::RunSheet(std::vector<Step> steps) {

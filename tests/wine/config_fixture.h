@@ -74,6 +74,7 @@ protected:
 
     ScratchDir scratch;
     std::string dataFile = scratch / "FolderList.dat";
+    WideDir chosen{scratch.path(), L"Chosen"};  // what "Add a Folder..." picks unless a test says otherwise
     config::ProgramState state;
     HWND sheet = nullptr;
     std::string told;  // the text of the last message box answered through Tell()

@@ -87,7 +87,7 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
         {"Modify", {DoubleClick(1), Fill(kModifyDialog, {{IDC_MODIFY_NAME, " Bee "}, {IDC_MODIFY_PATH, "\tD:\\Bee "}}, {IDC_MODIFY_EXPAND}), ok},
          a + Record("Bee", "D:\\Bee", true, false) + cd},
         {"Add a Folder..., Apply", {add, Fill(kAddDialog, {{IDC_ADD_NAME, " Chosen "}}, {IDC_ADD_EXPAND}), apply, cancel},
-         FileOf("ABCD") + Record("Chosen", "C:\\Chosen", true, false)},
+         FileOf("ABCD") + Record("Chosen", scratch / "Chosen", true, false)},
         {"Cancel", {Select({0, 1, 2, 3}), Click(kFolders, IDC_DELETE), askDelete, Rename(0, "X"), add, Fill(kAddDialog, {}), cancel},
          FileOf("ABCD")},
     };
@@ -101,33 +101,65 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     }
 }
 
+constexpr char kNameNotHeld[] =
+    "The name has characters that the Windows language for non-Unicode programs can not hold, and your folder list "
+    "(FolderList.dat) is kept in that language. Please type another name.";
+constexpr char kPathNotHeld[] =
+    "Wayleap can not store this path: it has characters that the Windows language for non-Unicode programs can not "
+    "hold, and your folder list (FolderList.dat) is kept in that language. Choose or type another folder.";
+
+// Texts typed or pasted in UTF-16: also what the code page holds only as "?"
+// or a look-alike (U+0101 is "a" at best in code page 1252).
 TEST_F(FoldersPage, DialogsRefuseWhatTheFileCannotHoldAndTellWhy) {
     const struct {
-        const char *dialog, *text;
+        const char* dialog;
+        const wchar_t* text;
         int field;
         const char* told;
     } cases[] = {
-        {kModifyDialog, " \t", IDC_MODIFY_NAME, "The name field can not be empty."},
-        {kModifyDialog, " ", IDC_MODIFY_PATH, "The path field can not be empty."},
-        {kModifyDialog, "B\r\nX", IDC_MODIFY_NAME, "The name can not contain a line break."},
-        {kModifyDialog, "C:\\B|1", IDC_MODIFY_PATH, "The path can not contain a line break or the character |."},
-        {kAddDialog, "  ", IDC_ADD_NAME, "The name field can not be empty."},
+        {kModifyDialog, L" \t", IDC_MODIFY_NAME, "The name field can not be empty."},
+        {kModifyDialog, L" ", IDC_MODIFY_PATH, "The path field can not be empty."},
+        {kModifyDialog, L"B\r\nX", IDC_MODIFY_NAME, "The name can not contain a line break."},
+        {kModifyDialog, L"C:\\B|1", IDC_MODIFY_PATH, "The path can not contain a line break or the character |."},
+        {kModifyDialog, L"\x65E5\x672C", IDC_MODIFY_NAME, kNameNotHeld},
+        {kModifyDialog, L"C:\\Caf\x0101", IDC_MODIFY_PATH, kPathNotHeld},
+        {kAddDialog, L"  ", IDC_ADD_NAME, "The name field can not be empty."},
+        {kAddDialog, L"Caf\x0101", IDC_ADD_NAME, kNameNotHeld},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
         ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
         const bool modify = c.dialog == kModifyDialog;
-        RunSheet({ShowPage(kFolders), modify ? DoubleClick(1) : Click(kFolders, IDC_ADD_FOLDER),
-                  Fill(c.dialog, {{c.field, c.text}}), Tell(modify ? "Wayleap - Modify" : "Wayleap - Add"),
-                  steps::Answer(c.dialog, IDCANCEL), Press(PSBTN_OK)});
+        const Step type = [&] {
+            HWND dialog = FindThreadDialog(c.dialog);
+            return dialog && SetDlgItemTextW(dialog, c.field, c.text) && PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        };
+        RunSheet({ShowPage(kFolders), modify ? DoubleClick(1) : Click(kFolders, IDC_ADD_FOLDER), type,
+                  Tell(modify ? "Wayleap - Modify" : "Wayleap - Add"), steps::Answer(c.dialog, IDCANCEL),
+                  Press(PSBTN_OK)});
         EXPECT_EQ(told, c.told);
+        EXPECT_EQ(ReadBytes(dataFile), FileOf("ABCD"));
+    }
+}
+
+// A folder picked in the browser whose path the code page holds only as "?"
+// or a look-alike is not offered for adding: the user is told, no row is added.
+TEST_F(FoldersPage, AFolderWhosePathTheCodePageCannotHoldIsNotAdded) {
+    for (const wchar_t* name : {L"\x65E5\x672C", L"Caf\x0101"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+        const WideDir folder(scratch.path(), name);
+        state.chooseFolder = [&](HWND) { return ILCreateFromPathW(folder.path.c_str()); };
+        ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
+        RunSheet({ShowPage(kFolders), Click(kFolders, IDC_ADD_FOLDER), Tell(kErrorCaption),
+                  steps::Do([this] { EXPECT_FALSE(ApplyEnabled()) << "nothing changed"; }), Press(PSBTN_OK)});
+        EXPECT_EQ(told, kPathNotHeld);
         EXPECT_EQ(ReadBytes(dataFile), FileOf("ABCD"));
     }
 }
 
 TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
     const std::string longLine = FileOf("A") + std::string(300, 'x') + "\nC:\\X|0|0\n" + FileOf("B");
-    const std::string added = Record("Chosen", "C:\\Chosen", false, false);
+    const std::string added = Record("Chosen", scratch / "Chosen", false, false);
     const struct {
         const char* what;
         std::string bytes;

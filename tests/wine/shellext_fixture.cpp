@@ -2,6 +2,7 @@
 // programs' entry point: an apartment-threaded thread like the shell's.
 #include "tests/wine/shellext_fixture.h"
 
+#include "win/code_page.h"
 #include "win/list_file_io.h"
 #include "win/unique_handle.h"
 
@@ -56,11 +57,17 @@ Handler::~Handler() {
 }
 
 HRESULT Handler::Init(const std::string& folder, const std::vector<std::string>& names) {
-    PIDLIST_ABSOLUTE pidl = ILCreateFromPathA(folder.c_str());
+    std::vector<std::wstring> wideNames;
+    for (const std::string& name : names) wideNames.push_back(AnsiToWide(name));
+    return Init(AnsiToWide(folder), wideNames);
+}
+
+HRESULT Handler::Init(const std::wstring& folder, const std::vector<std::wstring>& names) {
+    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(folder.c_str());
     std::vector<PIDLIST_ABSOLUTE> items;
     std::vector<PCUITEMID_CHILD> children;
-    for (const std::string& name : names) {
-        items.push_back(ILCreateFromPathA((folder + "\\" + name).c_str()));
+    for (const std::wstring& name : names) {
+        items.push_back(ILCreateFromPathW((folder + L"\\" + name).c_str()));
         if (items.back()) children.push_back(ILFindLastID(items.back()));
     }
     HRESULT hr = E_FAIL;

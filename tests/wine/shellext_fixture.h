@@ -50,6 +50,7 @@ struct Handler {
 
     // Initialize for a click on the background of `folder`, or with `names`
     // selected in it (through the shell's own data object).
+    HRESULT Init(const std::wstring& folder, const std::vector<std::wstring>& names = {});
     HRESULT Init(const std::string& folder, const std::vector<std::string>& names = {});
     // QueryContextMenu into hmenu; its returned count goes to `count`.
     void Query(UINT first = 100, UINT last = 0x7FFF, UINT flags = CMF_NORMAL, UINT index = 0, int* count = nullptr);

@@ -82,7 +82,8 @@ protected:
     }
     // A fresh handler (the only one: a second live one does nothing) with `names`
     // selected in `folder`, or its background clicked, and its menu built.
-    void Select(const std::string& folder, const std::vector<std::string>& names = {}) {
+    template <typename Path>
+    void Select(const Path& folder, const std::vector<Path>& names = {}) {
         h.reset();
         h = std::make_unique<Handler>();
         EXPECT_EQ(h->Init(folder, names), S_OK);
@@ -353,6 +354,52 @@ TEST_F(AddDialog, FailedSaveIsReportedAndCancelChangesNothing) {
     EXPECT_EQ(error, "Wayleap could not save your folder list (FolderList.dat). The folder was not added and the "
                      "list is unchanged. Close programs that may be using it and try again.");
     EXPECT_EQ(ReadBytes(dataFile), kExisting);
+}
+
+// A clicked folder whose path the code page holds only as "?" or a
+// look-alike, selected or its background clicked, is refused at once; so is
+// a typed name of that kind, and the dialog stays open for another. The
+// "Add" item stays available (the look-alike is never "already listed"), and
+// the file is untouched.
+TEST_F(AddDialog, WhatTheCodePageCannotHoldIsRefusedAndTold) {
+    const std::string folderRefused =
+        "Wayleap can not add this folder: its path has characters that the Windows language for non-Unicode "
+        "programs can not hold, and your folder list (FolderList.dat) is kept in that language. The list is "
+        "unchanged.";
+    const std::string nameRefused =
+        "The name has characters that the Windows language for non-Unicode programs can not hold, and your folder "
+        "list (FolderList.dat) is kept in that language. Please type another name.";
+    const struct {
+        const wchar_t* folder;
+        bool selected;       // selected in its parent, or its background clicked
+        const wchar_t* name;  // typed; null: the folder itself is refused
+        std::string told;
+    } cases[] = {
+        {L"\x65E5\x672C", true, nullptr, folderRefused},
+        {L"Caf\x0101", false, nullptr, folderRefused},  // code page 1252 has only the look-alike "Cafa"
+        {L"Plain", true, L"\x65E5\x672C", nameRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.folder)));
+        const WideDir folder(scratch.path(), c.folder);
+        const std::string list = std::string(kExisting) + "Look-alike\n" + scratch.path() + "Cafa|0|0\n";
+        WriteBytes(dataFile, list);
+        if (c.selected) {
+            Select(folder.parent.substr(0, folder.parent.size() - 1), {std::wstring(c.folder)});
+        } else {
+            Select(folder.path);
+        }
+        EXPECT_FALSE(GetMenuState(h->hmenu, 101, MF_BYCOMMAND) & MF_GRAYED) << "Add to Wayleap...";
+        error.clear();
+        if (c.name) {
+            Run({Dialog(), [&] { return SetDlgItemTextW(dialog, 201, c.name), true; }, Press(IDOK), CloseError(error),
+                 [&] { return IsWindowVisible(dialog) != FALSE; }, Press(IDCANCEL), [this] { return !IsWindow(dialog); }});
+        } else {
+            Run({CloseError(error)});
+        }
+        EXPECT_EQ(error, c.told);
+        EXPECT_EQ(ReadBytes(dataFile), list);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "win/code_page.h"
+
 namespace wayleap::test {
 
 ScratchDir::ScratchDir() {
@@ -37,13 +39,12 @@ void RemoveTreeW(const std::wstring& dir) {
 
 }  // namespace
 
-void RemoveTree(const std::string& dir) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? static_cast<std::size_t>(size) : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, &wide[0], size);
-    wide.pop_back();
-    RemoveTreeW(wide);
+WideDir::WideDir(const std::string& parentDir, const std::wstring& name)
+    : parent(AnsiToWide(parentDir)), path(parent + name) {
+    CreateDirectoryW(path.c_str(), nullptr);
 }
+
+void RemoveTree(const std::string& dir) { RemoveTreeW(AnsiToWide(dir)); }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -35,6 +35,16 @@ private:
     std::string path_;
 };
 
+// An empty directory named in UTF-16, such as a name the ANSI code page
+// cannot hold, made in `parent` (ending with a backslash) and removed at the end.
+struct WideDir {
+    WideDir(const std::string& parent, const std::wstring& name);
+    ~WideDir() { RemoveDirectoryW(path.c_str()); }
+    WideDir(const WideDir&) = delete;
+    WideDir& operator=(const WideDir&) = delete;
+    std::wstring parent, path;
+};
+
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
 inline std::string OwnDir() { return OwnPath().substr(0, OwnPath().find_last_of('\\') + 1); }
