@@ -91,7 +91,9 @@ SubfolderListings::Menu SubfolderListings::Begin(const std::vector<std::string>&
     Locked lock(*sync_);
     DropExpired(now);
     for (const std::string& pattern : patterns) {
-        if (!menu.jobs_.count(pattern)) menu.jobs_.emplace(pattern, Request(pattern, menu.deadline_));
+        Menu::Use& use = menu.jobs_[pattern];
+        if (!use.job) use.job = Request(pattern, menu.deadline_);
+        ++use.left;
     }
     StartThreads(now);
     return menu;
@@ -121,11 +123,13 @@ std::shared_ptr<SubfolderListings::Job> SubfolderListings::Request(const std::st
 
 SubfolderListings::Listing SubfolderListings::Menu::Take(const std::string& pattern) {
     std::shared_ptr<Job> job;
+    bool sole = false;
     {
         Locked lock(*owner_->sync_);
         auto found = jobs_.find(pattern);
         if (found != jobs_.end()) {
-            job = found->second;
+            job = found->second.job;
+            if (--found->second.left <= 0) jobs_.erase(found);
         } else {
             // Not announced when the menu began: started now, within what is left.
             job = owner_->Request(pattern, deadline_);
@@ -135,8 +139,11 @@ SubfolderListings::Listing SubfolderListings::Menu::Take(const std::string& patt
             owner_->sync_->Wait(Signal::Finished, deadline_);
         }
         if (job->state != Job::State::Done) return std::vector<FoundFile>{};
+        // Neither kept for later menus nor awaited by another menu: this
+        // menu is its last reader and takes the result without a copy.
+        sole = job.use_count() == 1;
     }
-    return job->result;
+    return sole ? std::move(job->result) : job->result;
 }
 
 bool SubfolderListings::Busy() const {

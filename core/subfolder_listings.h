@@ -83,7 +83,12 @@ public:
         Menu(SubfolderListings& owner, Clock::time_point deadline) : owner_(&owner), deadline_(deadline) {}
         SubfolderListings* owner_;
         Clock::time_point deadline_;
-        std::map<std::string, std::shared_ptr<Job>> jobs_;
+        // Each folder's listing, and how many times this menu will still take it.
+        struct Use {
+            std::shared_ptr<Job> job;
+            int left = 0;
+        };
+        std::map<std::string, Use> jobs_;
     };
 
     Menu Begin(const std::vector<std::string>& patterns);
