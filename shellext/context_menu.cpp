@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -129,9 +128,9 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         }
 
         // The hidden-files setting and the foreground window matter only to
-        // sub-folder popups; a list without expanded entries skips asking.
-        const bool anyExpanded =
-            std::any_of(folders_.begin(), folders_.end(), [](const FolderEntryView& e) { return e.expand; });
+        // sub-folder popups, which only listed folders fill; a menu that
+        // lists none skips asking.
+        const bool anyExpanded = !patterns.empty();
         const bool office = anyExpanded && ForegroundIsOfficeDialog();
         if (anyExpanded) {
             SHELLFLAGSTATE shellFlags = {};

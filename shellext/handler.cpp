@@ -97,6 +97,13 @@ void Handler::FoldersSaved(const FolderList& list) {
     ParseFolderListViews(listBytes_, SystemLeadBytes(), folders_);
 }
 
+// The path of folder command k in UTF-16: the true path of a sub-folder whose
+// name the code page cannot hold, the ANSI path converted for every other.
+std::wstring Handler::WideCommandPath(std::size_t k) const {
+    const std::u16string_view truePath = commandPaths_.WidePath(k);
+    return truePath.empty() ? AnsiToWide(commandPaths_.Path(k, folders_)) : std::wstring(truePath.begin(), truePath.end());
+}
+
 // The folder whose background was clicked, or the selected items that are
 // directories, in the data object's order. Paths are read in UTF-16, as the
 // file system names them: read through the ANSI calls, a name the code page
@@ -166,13 +173,7 @@ STDMETHODIMP Handler::GetCommandString(UINT_PTR idCmd, UINT type, UINT* /*reserv
             case CommandStringReply::What::IndexedVerb:
                 text = LoadModuleStringW(kStrListVerb) + std::to_wstring(reply.index);
                 break;
-            default: {
-                // A sub-folder whose name the code page cannot hold: its true path.
-                const std::u16string_view truePath = commandPaths_.WidePath(reply.index);
-                text = truePath.empty() ? AnsiToWide(commandPaths_.Path(reply.index, folders_))
-                                        : std::wstring(truePath.begin(), truePath.end());
-                break;
-            }
+            default: text = WideCommandPath(reply.index); break;
             }
             const std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
             const std::u16string_view cut = CutUtf16(units, cchMax - 1);

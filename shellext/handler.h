@@ -82,6 +82,7 @@ private:
     bool Active() const { return instanceNumber_ == 1; }
     void GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject);
     void AddSelected(std::wstring_view path);
+    std::wstring WideCommandPath(std::size_t k) const;
     HRESULT RefreshPopup(HMENU popup);
     HRESULT StartConfigurationProgram();
 

@@ -66,20 +66,23 @@ void SaveBoxText(HWND box) {
     SendMessageA(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(g_savedText.data()));
 }
 
-void CALLBACK PlainRestore(HWND box, UINT, UINT_PTR id, DWORD) {
-    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedText.data()));
+// What every restore ends with, once the box has its text back: the focus,
+// the whole text selected, and the one-shot timer gone.
+void EndRestore(HWND box, UINT_PTR id) {
     SetFocus(box);
     SendMessageA(box, EM_SETSEL, 0, -1);
     KillTimer(box, id);
     TimerDone(box);
 }
 
+void CALLBACK PlainRestore(HWND box, UINT, UINT_PTR id, DWORD) {
+    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedText.data()));
+    EndRestore(box, id);
+}
+
 void CALLBACK WideRestore(HWND box, UINT, UINT_PTR id, DWORD) {
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_savedWideText.data()));
-    SetFocus(box);
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    KillTimer(box, id);
-    TimerDone(box);
+    EndRestore(box, id);
 }
 
 void CALLBACK ConvertingRestore(HWND box, UINT, UINT_PTR id, DWORD) {
@@ -89,10 +92,7 @@ void CALLBACK ConvertingRestore(HWND box, UINT, UINT_PTR id, DWORD) {
         const std::wstring wide = AnsiToWide(g_savedText.data());
         if (!wide.empty()) SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     }
-    SetFocus(box);
-    SendMessageA(box, EM_SETSEL, 0, -1);
-    KillTimer(box, id);
-    TimerDone(box);
+    EndRestore(box, id);
 }
 
 void StartRestoreTimer(HWND box, UINT delay, TIMERPROC proc) {
@@ -190,9 +190,8 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         const std::string path(commandPaths_.Path(offset - kFirstFolderOffset, folders_));
         // A sub-folder whose name the code page cannot hold goes by its true
         // path everywhere; `path` then only approximates it.
-        const std::u16string_view truePath = commandPaths_.WidePath(offset - kFirstFolderOffset);
-        const bool wideOnly = !truePath.empty();
-        const std::wstring widePath = wideOnly ? std::wstring(truePath.begin(), truePath.end()) : AnsiToWide(path);
+        const bool wideOnly = !commandPaths_.WidePath(offset - kFirstFolderOffset).empty();
+        const std::wstring widePath = WideCommandPath(offset - kFirstFolderOffset);
 
         ResolvedFolder folder;
         switch (Resolve(invoker, widePath, folder)) {
@@ -255,10 +254,11 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             SaveBoxText(box);
             // The path and one extra letter, which the box's own Backspace
             // handling then removes, leaving exactly the path.
-            if (wideOnly && IsWindowUnicode(box)) {
+            const bool unicodeBox = IsWindowUnicode(box) != FALSE;
+            if (wideOnly && unicodeBox) {
                 const std::wstring text = widePath + L'C';
                 SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            } else if (IsWindowUnicode(box)) {
+            } else if (unicodeBox) {
                 const std::string text = path + "C";
                 SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             } else {

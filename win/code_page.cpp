@@ -1,4 +1,4 @@
-// The lead bytes of the system's ANSI code page.
+// The system's ANSI code page: its lead bytes, and conversions to and from UTF-16.
 #include "win/code_page.h"
 
 #include <windows.h>
@@ -19,6 +19,16 @@ LeadBytes ReadLeadBytes() {
     return lead;
 }
 
+std::string WideToAnsi(std::wstring_view text, DWORD flags, BOOL* usedDefault) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, usedDefault);
+    if (length <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &ansi[0], length, nullptr, usedDefault);
+    return ansi;
+}
+
 }  // namespace
 
 const LeadBytes& SystemLeadBytes() {
@@ -36,20 +46,6 @@ std::wstring AnsiToWide(std::string_view text) {
     MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
     return wide;
 }
-
-namespace {
-
-std::string WideToAnsi(std::wstring_view text, DWORD flags, BOOL* usedDefault) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, usedDefault);
-    if (length <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &ansi[0], length, nullptr, usedDefault);
-    return ansi;
-}
-
-}  // namespace
 
 std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
     // Every ANSI code page holds ASCII as it is, and most names are ASCII.

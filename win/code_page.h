@@ -1,4 +1,5 @@
-// The lead bytes of the system's ANSI code page, for the core's text helpers.
+// The system's ANSI code page: its lead bytes, for the core's text helpers,
+// and conversions to and from UTF-16.
 #pragma once
 
 #include <optional>
