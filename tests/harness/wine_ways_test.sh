@@ -31,10 +31,12 @@ decide "unavailable" "WAYLEAP_I686=sometimes" -- WAYLEAP_I686=sometimes
 decide "unavailable" "no $work/none" "qemu-user" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/none"
 decide "unavailable" "version 7" "8 or later" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/qemu7"
 decide "unavailable" "does not start under $work/broken" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/broken"
-# A machine (here: a namespace) that allows no further user namespaces.
+# A machine (here: a namespace) that allows no further user namespaces. The
+# emulator is a stand-in of a good version, so that the check gets that far
+# also on machines that run 32-bit programs and have no qemu-user installed.
 if unshare --user --map-root-user true 2>/dev/null; then
     line=$(unshare --user --map-root-user bash -c 'echo 0 > /proc/sys/user/max_user_namespaces &&
-        . "$0"; WAYLEAP_I686=emulated wine_decide_way' "$tools/wine-lib.sh")
+        WAYLEAP_QEMU_I386="$1" && . "$0"; WAYLEAP_I686=emulated wine_decide_way' "$tools/wine-lib.sh" "$work/broken")
     case "$line" in "unavailable "*"user namespaces"*) echo "no user namespaces -> $line" ;;
     *) echo "FAILED (no user namespaces): $line"; failed=1 ;; esac
 fi
