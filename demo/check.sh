@@ -34,7 +34,8 @@ trap uninstall EXIT
 
 expected=(config-1-general.png config-2-folders.png config-3-about.png
           menu-submenu-style.txt menu-submenu-style.png menu-direct-style.txt menu-direct-style.png
-          open-dialog-1-before.png open-dialog-2-menu.png open-dialog-3-after.png demo.log)
+          open-dialog-1-before.png open-dialog-2-menu.png open-dialog-3-after.png
+          save-dialog-1-before.png save-dialog-2-menu.png save-dialog-3-after.png demo.log)
 for arch in i686 x86_64; do
     driver=$driver32
     [ "$arch" = x86_64 ] && driver=$driver64

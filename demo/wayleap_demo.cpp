@@ -2,7 +2,8 @@
 // evidence in one folder: pictures of Wayleap.exe's three pages (the menu is
 // switched on there, on the General page), the context menu of a right-click
 // on a folder background in both styles (as text trees and as pictures of the
-// menu open on screen) and an Open dialog sent to a favourite folder.
+// menu open on screen), and an Open dialog and a Save dialog with a typed
+// file name sent to a favourite folder.
 //
 //   wayleap_demo.exe OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER
 //
@@ -14,6 +15,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,6 +29,7 @@
 #include "skipdoorcm.h"
 #include "tests/wine/test_support.h"
 #include "tests/wine/window_driver.h"
+#include "win/code_page.h"
 #include "win/settings.h"
 #include "win/unique_handle.h"
 
@@ -431,6 +434,35 @@ bool PathToCommand(HMENU popup, UINT id, std::vector<int>& path) {
     return false;
 }
 
+// The menu of a right-click on the background of `shown` in `dialog`, with
+// `site` as the view's site: opened on screen (picture `picture`) down to its
+// first folder command that leads elsewhere, which is then carried out.
+// `target` receives that folder; empty when the list has none here.
+HRESULT ChooseFolderCommand(Menu& menu, HWND dialog, HWND view, const std::string& shown, const char* picture,
+                            std::string& target, IUnknown* site = nullptr) {
+    if (!MakeMenu(menu, shown, false)) return E_FAIL;
+    const UINT id = FirstFolderCommand(menu, menu.popup, shown);
+    if (!id) return E_FAIL;
+    target = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA).value_or("");
+    IObjectWithSite* withSite = nullptr;
+    if (site && SUCCEEDED(menu.handler->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)))) {
+        withSite->SetSite(site);
+        withSite->Release();
+    }
+    RECT area;
+    GetWindowRect(view ? view : dialog, &area);
+    std::vector<int> path;
+    PathToCommand(menu.popup, id, path);
+    PictureOfOpenMenu(menu, dialog, {area.left + 120, area.top + 40}, path, picture);
+    Say("  chosen: the folder command for %s", target);
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = view ? view : dialog;
+    info.lpVerb = MAKEINTRESOURCEA(id - kFirstId);
+    info.nShow = SW_SHOWNORMAL;
+    return menu.handler->InvokeCommand(&info);
+}
+
 std::string FolderShown(HWND dialog) {
     char buffer[MAX_PATH + 1] = {};
     SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(buffer));
@@ -458,24 +490,8 @@ void NavigateOpenDialog(const std::string& startFolder) {
             return true;
         },
         [&] {
-            // The menu of a right-click on the background of the dialog's folder.
-            if (!MakeMenu(menu, FolderShown(dialog), false)) return true;
-            const UINT id = FirstFolderCommand(menu, menu.popup, FolderShown(dialog));
-            if (!id) return true;
-            target = CommandString(menu.handler, id - kFirstId, GCS_HELPTEXTA).value_or("");
             HWND view = FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr);
-            RECT area;
-            GetWindowRect(view ? view : dialog, &area);
-            std::vector<int> path;
-            PathToCommand(menu.popup, id, path);
-            PictureOfOpenMenu(menu, dialog, {area.left + 120, area.top + 40}, path, "open-dialog-2-menu");
-            Say("  chosen: the folder command for %s", target);
-            CMINVOKECOMMANDINFO info = {};
-            info.cbSize = sizeof info;
-            info.hwnd = view ? view : dialog;
-            info.lpVerb = MAKEINTRESOURCEA(id - kFirstId);
-            info.nShow = SW_SHOWNORMAL;
-            invoked = menu.handler->InvokeCommand(&info);
+            invoked = ChooseFolderCommand(menu, dialog, view, FolderShown(dialog), "open-dialog-2-menu", target);
             return true;
         },
         [&] { return true; },  // the dialog goes to the folder; the restore timer runs
@@ -508,6 +524,92 @@ void NavigateOpenDialog(const std::string& startFolder) {
     // "<This Folder>" items name their folder with a trailing backslash.
     if (target.size() > 3 && target.back() == '\\') target.pop_back();
     if (invoked != S_OK || lstrcmpiA(after.c_str(), target.c_str()) != 0) Fail("the Open dialog did not go there");
+}
+
+// A folder command carried out in a real Save dialog (the item dialog that
+// "Save As" shows), with a file name typed in: the dialog goes to the folder
+// and the name stays. The handler gets the dialog's own browser as its site,
+// as the dialog's view gives it.
+std::string SaveDialogFolder(IFileDialog* dialog) {
+    IShellItem* item = nullptr;
+    wchar_t* name = nullptr;
+    if (FAILED(dialog->GetFolder(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return {};
+    item->Release();
+    const std::string path = wayleap::WideToAnsiBest(name);
+    CoTaskMemFree(name);
+    return path;
+}
+
+std::wstring SaveDialogName(IFileDialog* dialog) {
+    wchar_t* name = nullptr;
+    const std::wstring text = SUCCEEDED(dialog->GetFileName(&name)) && name ? name : L"";
+    CoTaskMemFree(name);
+    return text;
+}
+
+void NavigateSaveDialog(const std::string& startFolder) {
+    const wchar_t* typed = L"report 2026.txt";
+    Say("A Save dialog (IFileSaveDialog) showing %s, with \"report 2026.txt\" typed as the file name", startFolder);
+    IFileDialog* dialog = nullptr;
+    IShellItem* start = nullptr;
+    const std::wstring wideStart = wayleap::AnsiToWide(startFolder);
+    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
+                                reinterpret_cast<void**>(&dialog))) ||
+        FAILED(SHCreateItemFromParsingName(wideStart.c_str(), nullptr, IID_IShellItem, reinterpret_cast<void**>(&start)))) {
+        Fail("cannot make a Save dialog");
+        if (dialog) dialog->Release();
+        return;
+    }
+    dialog->SetFolder(start);
+    start->Release();
+    dialog->SetFileName(typed);
+    dialog->SetTitle(L"Save As - Wayleap demo");
+    HWND window = nullptr;
+    std::string before, after, target;
+    std::wstring nameAfter;
+    HRESULT invoked = E_UNEXPECTED;
+    Menu menu;
+    TimerScript script({
+        [&] {
+            window = FindWindowA("#32770", "Save As - Wayleap demo");
+            if (!window) return false;
+            SetWindowPos(window, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE);
+            before = SaveDialogFolder(dialog);
+            return true;
+        },
+        [&] {
+            Picture("save-dialog-1-before", window);
+            return true;
+        },
+        [&] {
+            // Wine's Save dialog holds its view in a browser control, which
+            // answers 0x0407 with the dialog's browser: the view's site.
+            HWND control = FindWindowExA(window, nullptr, "ExplorerBrowserControl", nullptr);
+            HWND view = control ? FindWindowExA(control, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+            auto* site = control ? reinterpret_cast<IUnknown*>(SendMessageA(control, WM_USER + 7, 0, 0)) : nullptr;
+            invoked = ChooseFolderCommand(menu, window, view, before, "save-dialog-2-menu", target, site);
+            return true;
+        },
+        [&] { return true; },  // the dialog goes to the folder
+        [&] {
+            after = SaveDialogFolder(dialog);
+            nameAfter = SaveDialogName(dialog);
+            Picture("save-dialog-3-after", window);
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        },
+    }, 15000, 400);
+    dialog->Show(nullptr);
+    dialog->Release();
+    if (target.empty()) {
+        Say("  no folder of this list exists here, so there is nowhere to send the dialog");
+        return;
+    }
+    std::printf("  before: %s\n  after:  %s (InvokeCommand 0x%08lX); file name: \"%ls\"\n", before.c_str(),
+                after.c_str(), static_cast<unsigned long>(invoked), nameAfter.c_str());
+    if (target.size() > 3 && target.back() == '\\') target.pop_back();
+    if (invoked != S_OK || lstrcmpiA(after.c_str(), target.c_str()) != 0) Fail("the Save dialog did not go there");
+    if (nameAfter != typed) Fail("the Save dialog lost its file name");
 }
 
 }  // namespace
@@ -559,6 +661,7 @@ int main(int argc, char** argv) {
     ShowMenu(background, true);
     ShowMenu(background, false);
     NavigateOpenDialog(background);
+    NavigateSaveDialog(background);
 
     OleUninitialize();
     if (g_failures) std::printf("%d step(s) failed\n", g_failures);

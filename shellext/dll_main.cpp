@@ -8,6 +8,7 @@
 #include "shellext/handler.h"
 #include "shellext/menu_bitmaps.h"
 #include "shellext/module.h"
+#include "shellext/navigation.h"
 #include "shellext/registration.h"
 #include "shellext/subfolder_threads.h"
 #include "skipdoorcm.h"

@@ -48,6 +48,8 @@ STDMETHODIMP Handler::QueryInterface(REFIID riid, void** ppv) {
     } else if (IsEqualIID(riid, IID_IContextMenu) || IsEqualIID(riid, IID_IContextMenu2) ||
                IsEqualIID(riid, IID_IContextMenu3)) {
         *ppv = static_cast<IContextMenu3*>(this);
+    } else if (IsEqualIID(riid, IID_IObjectWithSite)) {
+        *ppv = static_cast<IObjectWithSite*>(this);
     } else if (IsEqualIID(riid, IID_IUnknown)) {
         *ppv = static_cast<ISkipdoorCMH*>(this);
     } else {
@@ -63,6 +65,20 @@ STDMETHODIMP_(ULONG) Handler::Release() {
     const LONG count = InterlockedDecrement(&refs_);
     if (count == 0) delete this;
     return static_cast<ULONG>(count);
+}
+
+// IObjectWithSite
+
+STDMETHODIMP Handler::SetSite(IUnknown* site) {
+    site_.reset();
+    if (site) site->QueryInterface(IID_IUnknown, site_.put_void());
+    return S_OK;
+}
+
+STDMETHODIMP Handler::GetSite(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    return site_ ? site_->QueryInterface(riid, ppv) : E_FAIL;
 }
 
 // IShellExtInit

@@ -14,6 +14,7 @@
 
 #include "core/folder_list.h"
 #include "core/menu_plan.h"
+#include "shellext/com_util.h"
 #include "shellext/menu_bitmaps.h"
 #include "skipdoorcm.h"
 #include "win/list_file_io.h"
@@ -23,10 +24,6 @@ namespace wayleap::shellext {
 // Makes a handler object and returns the interface asked for (the factory's
 // CreateInstance without an outer object).
 HRESULT CreateHandler(REFIID riid, void** ppv);
-
-// Set up and torn down with the DLL: the lock around pending restore timers.
-void InitNavigationLock();
-void DeleteNavigationLock();
 
 // A folder the menu was opened on. Its path as the rest of the handler uses
 // it, in the ANSI code page: the path exactly when the code page holds it
@@ -45,7 +42,7 @@ struct SubMenuRecord {
     std::vector<SubfolderName> names;
 };
 
-class Handler final : public ISkipdoorCMH, public IShellExtInit, public IContextMenu3 {
+class Handler final : public ISkipdoorCMH, public IShellExtInit, public IContextMenu3, public IObjectWithSite {
 public:
     Handler();
     ~Handler();
@@ -70,6 +67,10 @@ public:
 
     // IContextMenu3
     STDMETHODIMP HandleMenuMsg2(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // IObjectWithSite: the view gives its site, through which its browser is reached.
+    STDMETHODIMP SetSite(IUnknown* site) override;
+    STDMETHODIMP GetSite(REFIID riid, void** ppv) override;
 
     // For the add-folder dialog: what Initialize found, and the list after
     // the dialog has saved it.
@@ -101,6 +102,7 @@ private:
     bool useSubMenu_ = true;
     BOOL showHidden_ = FALSE;
     MenuBitmapSet bitmaps_;  // shared pictures; not owned
+    ComPtr<IUnknown> site_;  // the view's site, from SetSite until SetSite(NULL)
 };
 
 }  // namespace wayleap::shellext

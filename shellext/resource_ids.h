@@ -14,6 +14,7 @@
 #define IDS_FOLDER_NOT_FOUND 113 // "Sorry. I can not find the folder. ..."
 #define IDS_THIS_FOLDER 114      // "<This Folder>"
 #define IDS_BOX_TAKES_NO_NAME 115 // an old-style file-name box cannot take a folder's true name
+#define IDS_DIALOG_NOT_MOVED 116  // a dialog that could not be sent to the folder from the menu
 
 // Messages of the add-folder dialog when it cannot add safely.
 #define IDS_LIST_NOT_READ 120    // the list was not read whole; nothing changed

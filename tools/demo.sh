@@ -12,6 +12,9 @@
 #   open-dialog-1-before.png, open-dialog-2-menu.png, open-dialog-3-after.png
 #       a real Open dialog, the menu open over it, and the dialog after the
 #       folder command sent it to that folder (its file name given back)
+#   save-dialog-1-before.png, save-dialog-2-menu.png, save-dialog-3-after.png
+#       a real Save dialog (the item dialog) with a typed file name, the menu
+#       open over it, and the dialog moved to the folder with the name kept
 #   demo.log
 #       everything the demo printed
 # Windows show on Xvfb, or on your display when DISPLAY is set.

@@ -138,6 +138,25 @@ std::string ShellextTest::MakeDirs(const std::string& name, const std::vector<st
     return path;
 }
 
+HostWindow::HostWindow(const char* className, WNDPROC proc) {
+    WNDCLASSA wc = {0, proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, className};
+    RegisterClassA(&wc);
+    hwnd = CreateWindowExA(0, className, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
+HWND HostWindow::Child(const wchar_t* className, const wchar_t* text, DWORD style) const {
+    // The test program's own instance: its own class of a name the shell also registers is the one meant.
+    return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 10, 10, 300, 24, hwnd, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void InvokeTest::SetUp() {
+    ShellextTest::SetUp();
+    WriteList({Plain("Target", target), Plain("Other", other), Plain("Gone", scratch / "Gone")});
+    Select(scratch.path());
+}
+
 }  // namespace wayleap::test
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,5 +84,35 @@ protected:
 };
 
 inline FolderEntry Plain(const std::string& name, const std::string& path) { return {name, path, false, false}; }
+
+// A visible top-level test window of its own class, registered with `proc`
+// on first use.
+struct HostWindow {
+    HWND hwnd;
+    explicit HostWindow(const char* className, WNDPROC proc = DefWindowProcA);
+    ~HostWindow() { DestroyWindow(hwnd); }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND Child(const wchar_t* className, const wchar_t* text = L"", DWORD style = 0) const;
+};
+
+// Handlers whose commands are carried out: a list of "Target" (offset 8),
+// "Other" (9) and "Gone" (10, a folder that does not exist).
+class InvokeTest : public ShellextTest {
+protected:
+    void SetUp() override;
+    // A fresh handler (the only one: a second live one does nothing) with
+    // `names` selected in `folder`, or its background clicked, and its menu built.
+    template <typename Path>
+    void Select(const Path& folder, const std::vector<Path>& names = {}) {
+        h.reset();
+        h = std::make_unique<Handler>();
+        EXPECT_EQ(h->Init(folder, names), S_OK);
+        h->Query();
+    }
+
+    const std::string target = MakeDirs("Target"), other = MakeDirs("Other");
+    std::unique_ptr<Handler> h;
+};
 
 }  // namespace wayleap::test
