@@ -59,19 +59,17 @@ struct PendingRestore {
 CRITICAL_SECTION g_timerLock;
 std::map<UINT_PTR, PendingRestore>* g_pending = nullptr;  // by thread timer id
 
-std::string AnsiText(HWND box) {
-    std::string text(static_cast<std::size_t>(SendMessageA(box, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
-    const LRESULT copied = SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
+// The whole text of a box, however long.
+template <typename Text, typename Send>
+Text TextOf(HWND box, Send send) {
+    const LRESULT length = send(box, WM_GETTEXTLENGTH, 0, 0);
+    Text text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    const LRESULT copied = send(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
     return text;
 }
-
-std::wstring WideText(HWND box) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    const LRESULT copied = SendMessageW(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(copied < 0 ? 0 : copied));
-    return text;
-}
+std::string AnsiText(HWND box) { return TextOf<std::string>(box, SendMessageA); }
+std::wstring WideText(HWND box) { return TextOf<std::wstring>(box, SendMessageW); }
 
 // Replaces the whole text of an edit box as typing would: the box reports
 // the change to its parent (EN_CHANGE; a combo box passes it on as

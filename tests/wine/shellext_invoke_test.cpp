@@ -543,17 +543,19 @@ TEST_F(Invoke, FoldersOutsideTheCodePageAreReachedByTheirTrueNames) {
     ShellHost frame("CabinetWClass", &browser);
     EXPECT_EQ(h->Invoke(frame.view, 10), S_OK);
     EXPECT_EQ(browser.widePath, truePath);
-    for (const bool unicode : {true, false}) {
-        StandInDialog dialog;
-        dialog.box = unicode ? (SaveLayout(dialog), dialog.box)
-                             : CreateWindowExA(0, "Edit", "keep.txt", WS_CHILD | WS_VISIBLE, 0, 0, 300, 20,
-                                               dialog.hwnd, reinterpret_cast<HMENU>(1152), nullptr, nullptr);
-        std::string message;
-        TimerScript answer({CloseError(message)});
-        EXPECT_EQ(h->Invoke(dialog.hwnd, 10), unicode ? S_OK : E_FAIL);
-        EXPECT_EQ(answer.RunToEnd(), !unicode);
-        EXPECT_EQ(WideTextOf(dialog.box), unicode ? truePath : L"keep.txt");
-    }
+    StandInDialog unicode;
+    SaveLayout(unicode);
+    EXPECT_EQ(h->Invoke(unicode.hwnd, 10), S_OK);
+    EXPECT_EQ(WideTextOf(unicode.box), truePath);
+    StandInDialog ansi;  // with an ANSI name box, as the old-style dialog has
+    ansi.box = CreateWindowExA(0, "Edit", "keep.txt", WS_CHILD | WS_VISIBLE, 0, 0, 300, 20, ansi.hwnd,
+                               reinterpret_cast<HMENU>(1152), nullptr, nullptr);
+    std::string message;
+    TimerScript answer({CloseError(message)});
+    EXPECT_EQ(h->Invoke(ansi.hwnd, 10), E_FAIL);
+    EXPECT_TRUE(answer.RunToEnd());
+    EXPECT_EQ(WideTextOf(ansi.box), L"keep.txt");
+
     const FolderOpener opener(scratch / "opener.exe");
     HostWindow plain("WayleapTestPlain");
     EXPECT_EQ(h->Invoke(plain.hwnd, 10), S_OK);
