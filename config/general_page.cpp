@@ -19,17 +19,18 @@ void OnInit(HWND page) {
     CheckDlgButton(page, IDC_STYLE_DIRECT, settings.submenu ? BST_UNCHECKED : BST_CHECKED);
 }
 
-// Writes the settings from the controls. Enabling or disabling that did not
-// happen (no rights under HKEY_CLASSES_ROOT) is told, not shown as done.
+// Writes what the controls changed (OK writes nothing when only folders were
+// edited), then shows the settings as they truly are. What did not happen is
+// told, never shown as done.
 void OnApply(HWND page, HWND sheet) {
     Settings settings;
     settings.enabled = Checked(page, IDC_ENABLE);
     settings.submenu = Checked(page, IDC_STYLE_SUBMENU);
     const SettingsWriteResult result = WriteSettings(settings);
-    if (!result.shellKeys) {
-        ShowTableMessage(page, IDS_NEEDS_ADMIN, IDS_ERROR_CAPTION, MB_ICONHAND);
-        CheckDlgButton(page, IDC_ENABLE, ReadSettings().enabled ? BST_CHECKED : BST_UNCHECKED);
-    }
+    if (!result.shellKeys) ShowTableMessage(page, IDS_SWITCH_FAILED, IDS_ERROR_CAPTION, MB_ICONHAND);
+    if (result.machineKeysLeft) ShowTableMessage(page, IDS_SWITCHED_ON_FOR_ALL, IDS_ERROR_CAPTION, MB_ICONHAND);
+    if (!result.menuStyle) ShowTableMessage(page, IDS_STYLE_FAILED, IDS_ERROR_CAPTION, MB_ICONHAND);
+    if (!result.ok()) OnInit(page);
     PropSheet_UnChanged(sheet, page);
 }
 

@@ -23,11 +23,13 @@
 #define IDS_LIST_NOT_READ 141      // the list was not read whole; it is not saved over
 #define IDS_SAVE_FAILED 142        // the list could not be saved
 #define IDS_LIST_FULL 143          // the list would not fit the file
-#define IDS_NEEDS_ADMIN 144        // enabling or disabling needs administrator rights
+#define IDS_SWITCH_FAILED 144      // the menu could not be switched on or off for the user
 #define IDS_NAME_LINE_BREAK 145    // a name cannot hold a line break
 #define IDS_PATH_BAD_CHAR 146      // a path cannot hold a line break or "|"
 #define IDS_PATH_NOT_STORABLE 147  // a path outside the ANSI code page
 #define IDS_NAME_NOT_STORABLE 148  // a name outside the ANSI code page
+#define IDS_SWITCHED_ON_FOR_ALL 149 // switched off for the user, but on for every user by an administrator
+#define IDS_STYLE_FAILED 150       // the menu style could not be saved
 
 #define IDD_GENERAL 129
 #define IDD_FOLDERS 130

@@ -7,7 +7,8 @@ namespace wayleap {
 // shell-extension keys hold, so it is always written exactly like this.
 inline constexpr char kHandlerClsidText[] = "{6A1E27C4-93B5-4D0E-8F21-5C7D0B9A3E16}";
 
-// Under HKEY_CLASSES_ROOT: present (naming the CLSID) while the menu is enabled.
+// Under the user's (or the machine's) classes: present, naming the CLSID,
+// while the menu is enabled.
 inline constexpr char kFolderHandlerKey[] = "Folder\\shellex\\ContextMenuHandlers\\Wayleap";
 inline constexpr char kBackgroundHandlerKey[] = "Directory\\Background\\shellex\\ContextMenuHandlers\\Wayleap";
 inline constexpr const char* kShellHandlerKeys[] = {kFolderHandlerKey, kBackgroundHandlerKey};

@@ -2,6 +2,7 @@
 // context-menu handler SkipdoorCMH.
 #include <windows.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include "shellext/class_factory.h"
 #include "shellext/com_util.h"
@@ -63,13 +64,39 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     });
 }
 
+namespace {
+// Open Explorer windows pick up a class registered or removed.
+void TellShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
+}  // namespace
+
 STDAPI DllRegisterServer() {
-    return Guarded([] { return RegisterServer(); });
+    return Guarded([] {
+        const HRESULT hr = RegisterServer(Scope::Machine);
+        TellShell();
+        return hr;
+    });
 }
 
 STDAPI DllUnregisterServer() {
     return Guarded([] {
-        UnregisterServer();
+        UnregisterServer(Scope::Machine);
+        TellShell();
         return S_OK;
+    });
+}
+
+// regsvr32 /n /i:user (install) and /u /n /i:user: the class for the user
+// alone, which needs no administrator rights. Other commands write nothing.
+STDAPI DllInstall(BOOL install, PCWSTR command) {
+    return Guarded([&] {
+        if (!command || lstrcmpiW(command, L"user") != 0) return E_INVALIDARG;
+        HRESULT hr = S_OK;
+        if (install) {
+            hr = RegisterServer(Scope::User);
+        } else {
+            UnregisterServer(Scope::User);
+        }
+        TellShell();
+        return hr;
     });
 }

@@ -2,39 +2,55 @@
 #include "win/settings.h"
 
 #include <windows.h>
+#include <shlobj.h>
+
+#include <string>
 
 #include "core/registry_names.h"
+#include "win/registry_classes.h"
 #include "win/unique_handle.h"
 
 namespace wayleap {
 namespace {
 
-// True when `subKey` exists and its default value is exactly the CLSID text.
-// A value of 256 bytes or more does not fit the buffer and reads as foreign.
-bool ShellKeyNamesHandler(const char* subKey) {
-    unique_hkey key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+enum class KeyState { Missing, Ours, Foreign };
+
+// A handler key under the user's or the machine's classes: missing, or
+// whether its default value is exactly the CLSID text. A value of 256 bytes
+// or more does not fit the buffer and reads as foreign.
+KeyState HandlerKey(HKEY root, const char* subKey) {
+    unique_hkey classes, key;
+    if (OpenClasses(root, KEY_READ, classes.put()) != ERROR_SUCCESS ||
+        RegOpenKeyExA(classes.get(), subKey, 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS) {
+        return KeyState::Missing;
+    }
     char value[257] = {};
     DWORD size = 256;
     if (RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) !=
         ERROR_SUCCESS) {
-        return false;
+        return KeyState::Foreign;
     }
-    return lstrcmpA(value, kHandlerClsidText) == 0;
+    return lstrcmpA(value, kHandlerClsidText) == 0 ? KeyState::Ours : KeyState::Foreign;
 }
 
-bool CreateShellKey(const char* subKey) {
-    unique_hkey key;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS) {
+bool CreateUserKey(const char* subKey) {
+    unique_hkey classes, key;
+    if (OpenClasses(HKEY_CURRENT_USER, KEY_ALL_ACCESS, classes.put()) != ERROR_SUCCESS ||
+        RegCreateKeyExA(classes.get(), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | kClassesView,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     return RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kHandlerClsidText),
                           sizeof kHandlerClsidText) == ERROR_SUCCESS;
 }
 
-bool DeleteShellKey(const char* subKey) {
-    const LONG result = RegDeleteKeyA(HKEY_CLASSES_ROOT, subKey);
+// Removes a handler key; true when it is gone (or was never there).
+bool DeleteKey(HKEY root, const char* subKey) {
+    unique_hkey classes;
+    if (OpenClasses(root, KEY_ALL_ACCESS, classes.put()) != ERROR_SUCCESS) {
+        return HandlerKey(root, subKey) == KeyState::Missing;
+    }
+    const LONG result = RegDeleteKeyExA(classes.get(), subKey, kClassesView, 0);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
@@ -44,9 +60,10 @@ Settings ReadSettings() {
     Settings settings;
     settings.enabled = true;
     for (const char* subKey : kShellHandlerKeys) {
-        if (!ShellKeyNamesHandler(subKey)) settings.enabled = false;
+        KeyState state = HandlerKey(HKEY_CURRENT_USER, subKey);
+        if (state == KeyState::Missing) state = HandlerKey(HKEY_LOCAL_MACHINE, subKey);
+        if (state != KeyState::Ours) settings.enabled = false;
     }
-
     settings.submenu = ReadSubmenuSetting();
     return settings;
 }
@@ -66,18 +83,30 @@ bool ReadSubmenuSetting() {
 
 SettingsWriteResult WriteSettings(const Settings& settings) {
     SettingsWriteResult result;
-    result.shellKeys = true;
-    for (const char* subKey : kShellHandlerKeys) {
-        const bool done = settings.enabled ? CreateShellKey(subKey) : DeleteShellKey(subKey);
-        if (!done) result.shellKeys = false;
+    const Settings stored = ReadSettings();
+    if (settings.enabled != stored.enabled) {
+        for (const char* subKey : kShellHandlerKeys) {
+            if (settings.enabled) {
+                if (!CreateUserKey(subKey)) result.shellKeys = false;
+                continue;
+            }
+            if (!DeleteKey(HKEY_CURRENT_USER, subKey)) result.shellKeys = false;
+            // Keys an administrator wrote for every user: removed when the
+            // rights allow, and otherwise reported.
+            if (HandlerKey(HKEY_LOCAL_MACHINE, subKey) == KeyState::Ours && !DeleteKey(HKEY_LOCAL_MACHINE, subKey)) {
+                result.machineKeysLeft = true;
+            }
+        }
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     }
-
-    unique_hkey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        key.put(), nullptr) == ERROR_SUCCESS) {
+    if (settings.submenu != stored.submenu) {
+        unique_hkey key;
         const DWORD value = settings.submenu ? 1 : 0;
-        result.menuStyle = RegSetValueExA(key.get(), kSubmenuValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                          sizeof value) == ERROR_SUCCESS;
+        result.menuStyle =
+            RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, key.put(), nullptr) == ERROR_SUCCESS &&
+            RegSetValueExA(key.get(), kSubmenuValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                           sizeof value) == ERROR_SUCCESS;
     }
     return result;
 }

@@ -4,22 +4,54 @@
 #include <tuple>
 
 #include "core/registry_names.h"
+#include "win/registry_classes.h"
 #include "win/unique_handle.h"
 
 namespace wayleap::test {
 
+namespace {
+
+HKEY Classes(bool machine, unique_hkey& holder) {
+    OpenClasses(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, KEY_ALL_ACCESS, holder.put());
+    return holder.get();
+}
+
+std::string HandlerKeyValue(bool machine, const char* subKey) {
+    unique_hkey classes, key;
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    if (RegOpenKeyExA(Classes(machine, classes), subKey, 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS) {
+        return "<none>";
+    }
+    return RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS
+               ? text : "<none>";
+}
+
+}  // namespace
+
 void CleanSettings() {
-    for (const char* subKey : kShellHandlerKeys) {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(subKey) + "\\child").c_str());
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, subKey);
+    for (const bool machine : {false, true}) {
+        unique_hkey classes;
+        for (const char* subKey : kShellHandlerKeys) {
+            RegDeleteKeyExA(Classes(machine, classes), (std::string(subKey) + "\\child").c_str(), kClassesView, 0);
+            RegDeleteKeyExA(classes.get(), subKey, kClassesView, 0);
+        }
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
-void StoreSettings(bool enabled, bool submenu) {
+void SetHandlerKey(bool machine, const char* subKey, const std::string& value) {
+    unique_hkey classes, key;
+    ASSERT_EQ(RegCreateKeyExA(Classes(machine, classes), subKey, 0, nullptr, 0, KEY_ALL_ACCESS | kClassesView, nullptr,
+                              key.put(), nullptr), ERROR_SUCCESS);
+    RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+void StoreSettings(bool enabled, bool submenu, bool machine) {
     CleanSettings();
     for (const char* subKey : kShellHandlerKeys) {
-        if (enabled) RegSetValueA(HKEY_CLASSES_ROOT, subKey, REG_SZ, kHandlerClsidText, sizeof kHandlerClsidText);
+        if (enabled) SetHandlerKey(machine, subKey, kHandlerClsidText);
     }
     const DWORD value = submenu ? 1 : 0;
     ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, kSubmenuValue, REG_DWORD, &value, sizeof value),
@@ -27,13 +59,8 @@ void StoreSettings(bool enabled, bool submenu) {
 }
 
 StoredSettings ReadStoredSettings() {
-    StoredSettings s{"<none>", "<none>", "<none>"};
-    std::string* keys[] = {&s.folderKey, &s.backgroundKey};
-    for (int i = 0; i < 2; ++i) {
-        char text[512] = {};
-        LONG size = sizeof text;
-        if (RegQueryValueA(HKEY_CLASSES_ROOT, kShellHandlerKeys[i], text, &size) == ERROR_SUCCESS) *keys[i] = text;
-    }
+    StoredSettings s{HandlerKeyValue(false, kFolderHandlerKey), HandlerKeyValue(false, kBackgroundHandlerKey), "<none>",
+                     HandlerKeyValue(true, kFolderHandlerKey), HandlerKeyValue(true, kBackgroundHandlerKey)};
     DWORD value = 0, size = sizeof value;
     const LONG read = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kSubmenuValue, RRF_RT_REG_DWORD, nullptr, &value, &size);
     if (read != ERROR_FILE_NOT_FOUND) s.submenu = read == ERROR_SUCCESS ? std::to_string(value) : "<bad>";
@@ -41,17 +68,18 @@ StoredSettings ReadStoredSettings() {
 }
 
 bool operator==(const StoredSettings& a, const StoredSettings& b) {
-    return std::tie(a.folderKey, a.backgroundKey, a.submenu) == std::tie(b.folderKey, b.backgroundKey, b.submenu);
+    return std::tie(a.folderKey, a.backgroundKey, a.submenu, a.machineFolderKey, a.machineBackgroundKey) ==
+           std::tie(b.folderKey, b.backgroundKey, b.submenu, b.machineFolderKey, b.machineBackgroundKey);
 }
 
 std::ostream& operator<<(std::ostream& out, const StoredSettings& s) {
-    return out << "{Folder key " << s.folderKey << ", Background key " << s.backgroundKey << ", submenu "
-               << s.submenu << "}";
+    return out << "{user's keys " << s.folderKey << ", " << s.backgroundKey << "; submenu " << s.submenu
+               << "; machine's keys " << s.machineFolderKey << ", " << s.machineBackgroundKey << "}";
 }
 
-StoredSettings SettingsWritten(bool enabled, bool submenu) {
+StoredSettings SettingsWritten(bool enabled, const char* submenu) {
     const std::string key = enabled ? kHandlerClsidText : "<none>";
-    return StoredSettings{key, key, submenu ? "1" : "0"};
+    return StoredSettings{key, key, submenu};
 }
 
 std::string Record(const std::string& name, const std::string& path, bool expand, bool sort) {

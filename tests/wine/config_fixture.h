@@ -26,24 +26,29 @@ namespace wayleap::test {
 inline constexpr char kSheetCaption[] = "Wayleap Configuration";
 inline constexpr char kErrorCaption[] = "Wayleap - Error";
 
-// Removes both shell-extension keys (and a "child" subkey a test may have
-// put under them) and HKCU\Software\Wayleap.
+// Removes both handler keys from the user's and the machine's classes (with
+// a "child" subkey a test may have put under them) and HKCU\Software\Wayleap.
 void CleanSettings();
-// Stores the settings as a previous run would have: the shell keys naming the
-// handler's CLSID when `enabled`, and the menu style.
-void StoreSettings(bool enabled, bool submenu);
+// Sets the default value of a handler key (kFolderHandlerKey or
+// kBackgroundHandlerKey) in the user's or the machine's (`machine`) classes.
+void SetHandlerKey(bool machine, const char* subKey, const std::string& value);
+// Stores the settings as a previous run would have: the handler keys naming
+// the handler's CLSID when `enabled` (the machine's: as an administrator
+// would have), and the menu style.
+void StoreSettings(bool enabled, bool submenu, bool machine = false);
 
-// What the registry holds: the default values of the Folder and the
-// Directory\Background shell keys ("<none>" when missing) and the menu style
-// ("0" or "1", "<none>" when missing, "<bad>" when not a REG_DWORD).
+// What the registry holds: the default values of the user's Folder and
+// Directory\Background handler keys, the menu style ("0" or "1", "<bad>" when
+// not a REG_DWORD) and the machine's two handler keys; "<none>" for what is missing.
 struct StoredSettings {
-    std::string folderKey, backgroundKey, submenu;
+    std::string folderKey, backgroundKey, submenu, machineFolderKey = "<none>", machineBackgroundKey = "<none>";
 };
 StoredSettings ReadStoredSettings();
 bool operator==(const StoredSettings& a, const StoredSettings& b);
 std::ostream& operator<<(std::ostream& out, const StoredSettings& s);
-// The registry after the menu was switched on (or off) with this style.
-StoredSettings SettingsWritten(bool enabled, bool submenu);
+// The registry after the menu was switched on (or off) for the user, with
+// the menu style stored as `submenu`.
+StoredSettings SettingsWritten(bool enabled, const char* submenu);
 inline const StoredSettings kNothingStored{"<none>", "<none>", "<none>"};
 
 // One entry as FolderList.dat stores it: the name line and the data line.

@@ -7,14 +7,20 @@
 
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
+#include "win/settings.h"
 
 using namespace wayleap;
 using namespace wayleap::test;
 
 namespace {
 
-TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
-    enum Stored { kNothing, kOnDirect, kOneKey, kStuckKey };
+// What OK and Apply write: only what the page changed, for the user alone;
+// what could not be done is told and the page shows the settings as they are.
+// A key holding a subkey cannot be removed, which stands for what a standard
+// user may not remove.
+TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
+    enum Stored { kNothing, kOnDirect, kOneKey, kStuckKey, kForAll };
+    const std::string on = kHandlerClsidText;
     const struct {
         const char* what;
         Stored stored;
@@ -23,29 +29,39 @@ TEST_F(ConfigSheetTest, GeneralPageWritesBothShellKeysAndTheMenuStyle) {
         StoredSettings after;
         const char* told;  // the start of the message the user is shown
     } cases[] = {
-        {"switched on", kNothing, {IDC_ENABLE}, PSBTN_OK, SettingsWritten(true, true), ""},
-        {"switched off by Apply", kOnDirect, {IDC_ENABLE}, PSBTN_APPLYNOW, SettingsWritten(false, false), ""},
-        {"the direct style", kNothing, {IDC_STYLE_DIRECT}, PSBTN_OK, SettingsWritten(false, false), ""},
-        {"one shell key alone shows as off", kOneKey, {}, PSBTN_OK, SettingsWritten(false, true), ""},
-        {"Cancel", kOnDirect, {IDC_ENABLE, IDC_STYLE_SUBMENU}, PSBTN_CANCEL, SettingsWritten(true, false), ""},
-        // A key that holds a subkey cannot be removed, as under a restricted account.
-        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW,
-         {kHandlerClsidText, "<none>", "1"}, "Wayleap could not switch the menu on or off"},
+        {"switched on", kNothing, {IDC_ENABLE}, PSBTN_OK, SettingsWritten(true, "<none>"), ""},
+        {"switched off by Apply", kOnDirect, {IDC_ENABLE}, PSBTN_APPLYNOW, SettingsWritten(false, "0"), ""},
+        {"the direct style", kNothing, {IDC_STYLE_DIRECT}, PSBTN_OK, SettingsWritten(false, "0"), ""},
+        {"OK without changes writes nothing", kOneKey, {}, PSBTN_OK, {on, "<none>", "1"}, ""},
+        {"Cancel", kOnDirect, {IDC_ENABLE, IDC_STYLE_SUBMENU}, PSBTN_CANCEL, SettingsWritten(true, "0"), ""},
+        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW, {on, "<none>", "1"},
+         "Wayleap could not switch the menu on or off"},
+        {"switched on for every user", kForAll, {IDC_ENABLE}, PSBTN_APPLYNOW, {"<none>", "<none>", "1", on, "<none>"},
+         "The Wayleap menu is switched off for you, but an administrator"},
+        {"for every user, only folders edited", kForAll, {}, PSBTN_OK, {"<none>", "<none>", "1", on, on}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CleanSettings();
-        if (c.stored != kNothing) StoreSettings(true, c.stored != kOnDirect);
-        if (c.stored == kOneKey) RegDeleteKeyA(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
-        if (c.stored == kStuckKey) {
-            RegSetValueA(HKEY_CLASSES_ROOT, (std::string(kFolderHandlerKey) + "\\child").c_str(), REG_SZ, "", 0);
+        if (c.stored != kNothing) StoreSettings(true, c.stored != kOnDirect, c.stored == kForAll);
+        if (c.stored == kOneKey) {
+            RegDeleteKeyExA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + kBackgroundHandlerKey).c_str(),
+                            KEY_WOW64_64KEY, 0);
+        }
+        if (c.stored == kStuckKey || c.stored == kForAll) {
+            SetHandlerKey(c.stored == kForAll, (std::string(kFolderHandlerKey) + "\\child").c_str(), "");
         }
         std::vector<Step> steps;
         for (int id : c.clicks) steps.push_back(Click(0, id));
         if (!c.clicks.empty()) steps.push_back(ApplyOn());
         steps.push_back(Press(c.press));
         if (*c.told) steps.push_back(Tell(kErrorCaption));
-        if (c.press == PSBTN_APPLYNOW) steps.push_back(Press(PSBTN_CANCEL));
+        if (c.press == PSBTN_APPLYNOW) {
+            steps.push_back(steps::Do([&] {
+                EXPECT_EQ(IsDlgButtonChecked(Page(0), IDC_ENABLE) == BST_CHECKED, ReadSettings().enabled) << "as it is";
+            }));
+            steps.push_back(Press(PSBTN_CANCEL));
+        }
         RunSheet(steps);
         EXPECT_EQ(ReadStoredSettings(), c.after);
         EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;

@@ -1,4 +1,5 @@
-// The enable state and the menu style through Wine's real registry.
+// The enable state and the menu style through Wine's real registry: the
+// user's handler keys over the machine's, as Windows' merged view shows them.
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
 #include "win/settings.h"
@@ -15,30 +16,29 @@ void SetValue(HKEY root, const std::string& subKey, const char* name, DWORD type
     ASSERT_EQ(RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
 }
 
-void SetShellKey(const char* subKey, const std::string& text) {
-    SetValue(HKEY_CLASSES_ROOT, subKey, nullptr, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
 class SettingsRegistry : public ::testing::Test {
 protected:
     void SetUp() override { CleanSettings(); }
     void TearDown() override { CleanSettings(); }
 };
 
-TEST_F(SettingsRegistry, EnabledOnlyWhenBothKeysNameTheHandler) {
-    SetShellKey(kFolderHandlerKey, kHandlerClsidText);
+TEST_F(SettingsRegistry, EnabledWhenBothKeysNameTheHandlerTheUsersOverTheMachines) {
+    SetHandlerKey(false, kFolderHandlerKey, kHandlerClsidText);
     EXPECT_FALSE(ReadSettings().enabled) << "one key alone";
-    SetShellKey(kBackgroundHandlerKey, kHandlerClsidText);
+    SetHandlerKey(false, kBackgroundHandlerKey, kHandlerClsidText);
     EXPECT_TRUE(ReadSettings().enabled);
     for (const std::string& foreign : {std::string("{00000000-0000-0000-0000-000000000000}"),
                                        std::string("{6a1e27c4-93b5-4d0e-8f21-5c7d0b9a3e16}"),  // lower case
                                        std::string(kHandlerClsidText) + " "}) {
-        SetShellKey(kBackgroundHandlerKey, foreign);
+        SetHandlerKey(false, kBackgroundHandlerKey, foreign);
         EXPECT_FALSE(ReadSettings().enabled) << foreign;
     }
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
-    SetValue(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, "other", REG_SZ, "", 1);
-    EXPECT_FALSE(ReadSettings().enabled) << "a key without a default value";
+    // The machine's keys count where the user has none; a user's key naming
+    // another handler hides the machine's, as in Windows' merged view.
+    StoreSettings(true, true, true);
+    EXPECT_TRUE(ReadSettings().enabled);
+    SetHandlerKey(false, kFolderHandlerKey, "{00000000-0000-0000-0000-000000000000}");
+    EXPECT_FALSE(ReadSettings().enabled);
 }
 
 TEST_F(SettingsRegistry, MissingOrMalformedMenuStyleIsTheSubmenu) {
@@ -51,18 +51,33 @@ TEST_F(SettingsRegistry, MissingOrMalformedMenuStyleIsTheSubmenu) {
     }
 }
 
-TEST_F(SettingsRegistry, WritingCreatesOrRemovesBothKeysAndSaysWhenItCannot) {
-    const Settings writes[] = {{true, false}, {false, true}, {false, false}};  // the last finds nothing to remove
-    for (const Settings& s : writes) {
-        EXPECT_TRUE(WriteSettings(s).ok());
-        EXPECT_EQ(ReadStoredSettings(), SettingsWritten(s.enabled, s.submenu));
+// Only what changed is written, and only for the user; what could not be
+// done is reported. A key holding a subkey cannot be removed, which stands
+// for what a standard user may not remove.
+TEST_F(SettingsRegistry, WritesWhatChangedForTheUserAndSaysWhatItCouldNot) {
+    const Settings writes[] = {{true, true}, {true, false}, {false, false}};
+    const StoredSettings after[] = {SettingsWritten(true, "<none>"), SettingsWritten(true, "0"),
+                                    SettingsWritten(false, "0")};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(WriteSettings(writes[i]).ok());
+        EXPECT_EQ(ReadStoredSettings(), after[i]);
     }
-    // A key holding a subkey cannot be removed: reported, and read back as it is.
-    WriteSettings({true, true});
-    SetValue(HKEY_CLASSES_ROOT, std::string(kFolderHandlerKey) + "\\child", nullptr, REG_SZ, "", 1);
-    const SettingsWriteResult result = WriteSettings({false, true});
+    // Switching off removes the machine's keys too, where the rights allow.
+    StoreSettings(true, true, true);
+    EXPECT_TRUE(WriteSettings({false, true}).ok());
+    EXPECT_EQ(ReadStoredSettings(), SettingsWritten(false, "1"));
+
+    StoreSettings(true, true, true);
+    SetHandlerKey(true, (std::string(kFolderHandlerKey) + "\\child").c_str(), "");
+    EXPECT_TRUE(WriteSettings({true, true}).ok()) << "nothing changed, nothing written";
+    SettingsWriteResult result = WriteSettings({false, true});
+    EXPECT_TRUE(result.shellKeys);
+    EXPECT_TRUE(result.machineKeysLeft) << "the machine's key could not be removed";
+
+    StoreSettings(true, true);
+    SetHandlerKey(false, (std::string(kFolderHandlerKey) + "\\child").c_str(), "");
+    result = WriteSettings({false, true});
     EXPECT_FALSE(result.shellKeys);
-    EXPECT_TRUE(result.menuStyle);
     EXPECT_FALSE(ReadSettings().enabled);
 }
 
