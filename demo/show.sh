@@ -7,6 +7,7 @@
 # INSTALL_DIR (no spaces: Wine re-quotes arguments with spaces) overrides the
 # installer's default directory. Where only 64-bit programs run, SETUP is
 # SkipdoorCM64.dll instead: it is copied to C:\Wayleap and registered by hand
+# for the user
 # (the installer and Wayleap.exe are 32-bit programs), and the driver switches
 # the menu on itself.
 set -euo pipefail
@@ -24,13 +25,13 @@ done
 driver_args=()
 if [ "${setup##*.}" = dll ]; then
     dll=$(basename "$setup")
-    echo "== installing by hand: $dll into C:\\Wayleap, regsvr32 /s"
+    echo "== installing by hand for this user: $dll into C:\\Wayleap, regsvr32 /s /n /i:user"
     mkdir -p "$build/wineprefix/drive_c/Wayleap"
     cp "$setup" "$build/wineprefix/drive_c/Wayleap/"
-    run regsvr32 /s "C:\\Wayleap\\$dll" </dev/null >/dev/null 2>&1 || { echo "regsvr32 $dll failed"; exit 1; }
+    run regsvr32 /s /n /i:user "C:\\Wayleap\\$dll" </dev/null >/dev/null 2>&1 || { echo "regsvr32 $dll failed"; exit 1; }
     driver_args=(--without-wayleap-exe)
 else
-    echo "== installing: $(basename "$setup") /S${install_dir:+ /D=$install_dir}"
+    echo "== installing for this user, without administrator rights: $(basename "$setup") /S${install_dir:+ /D=$install_dir}"
     run "$setup" /S ${install_dir:+"/D=$install_dir"} </dev/null >/dev/null 2>&1
 fi
 

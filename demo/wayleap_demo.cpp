@@ -7,8 +7,9 @@
 //
 //   wayleap_demo.exe OUTPUT_DIR LIST_FILE BACKGROUND_FOLDER
 //
-// The handler is made from the class registration, exactly as the shell makes
-// it, so it is the installed SkipdoorCM.dll that runs; its directory is the
+// The handler is made from the class registration as Windows' merged view of
+// the classes gives it (the user's classes first), so it is the installed
+// SkipdoorCM.dll that runs; its directory is the
 // installation, where LIST_FILE is copied as FolderList.dat. Pictures are BMP
 // files; tools/demo.sh turns them into PNG.
 #include <windows.h>
@@ -25,11 +26,13 @@
 #include <vector>
 
 #include "config/resource_ids.h"
+#include "core/registry_names.h"
 #include "demo/screenshot.h"
 #include "skipdoorcm.h"
 #include "tests/wine/test_support.h"
 #include "tests/wine/window_driver.h"
 #include "win/code_page.h"
+#include "win/registry_classes.h"
 #include "win/settings.h"
 #include "win/unique_handle.h"
 
@@ -66,17 +69,12 @@ void Fail(const std::string& what) {
 // ---------------------------------------------------------------------------
 // The installation, as the class registration names it.
 
-std::string InstalledDllPath() {
-    wchar_t* clsid = nullptr;
-    StringFromCLSID(CLSID_SkipdoorCMH, &clsid);
-    char key[128];
-    std::snprintf(key, sizeof key, "CLSID\\%ls\\InprocServer32", clsid);
-    CoTaskMemFree(clsid);
-    char value[MAX_PATH + 1] = {};
-    LONG size = sizeof value - 1;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size) != ERROR_SUCCESS) return {};
+// The DLL the installation registered, found as Windows' merged view of the
+// classes gives it to this program; `where` receives the key it was read from.
+std::string InstalledDllPath(std::string& where) {
+    const std::string value = wayleap::RegisteredServer(wayleap::kHandlerClsidText, &where);
     char longPath[MAX_PATH + 1] = {};
-    if (GetLongPathNameA(value, longPath, MAX_PATH) == 0) return value;
+    if (value.empty() || GetLongPathNameA(value.c_str(), longPath, MAX_PATH) == 0) return value;
     return longPath;
 }
 
@@ -180,10 +178,10 @@ void AddHostItems(HMENU popup) {
 constexpr UINT kHandlerPosition = 6;  // after "Paste shortcut"
 
 bool MakeMenu(Menu& menu, const std::string& folder, bool withHostItems) {
-    HRESULT hr = CoCreateInstance(CLSID_SkipdoorCMH, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                  reinterpret_cast<void**>(&menu.init));
+    HRESULT hr = wayleap::test::CreateRegisteredObject(wayleap::kHandlerClsidText, IID_IShellExtInit,
+                                                       reinterpret_cast<void**>(&menu.init));
     if (FAILED(hr)) {
-        Fail("CoCreateInstance of the handler");
+        Fail("making the registered handler");
         return false;
     }
     menu.init->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&menu.handler));
@@ -638,13 +636,15 @@ int main(int argc, char** argv) {
     host.lpszClassName = "WayleapDemoHost";
     RegisterClassA(&host);
 
-    const std::string dll = InstalledDllPath();
+    std::string where;
+    const std::string dll = InstalledDllPath(where);
     if (dll.empty()) {
         Fail("SkipdoorCM is not registered: run the installer first");
         return 1;
     }
     const std::string installDir = DirectoryOf(dll);
     Say("Installed: %s", dll);
+    Say("  registered in %s", where);
     if (!CopyFileA(listFile.c_str(), (installDir + "FolderList.dat").c_str(), FALSE)) {
         Fail("cannot copy " + listFile + " into " + installDir);
         return 1;

@@ -1,17 +1,18 @@
 // What a 32-bit or a 64-bit program gets from an installed Wayleap: the
-// handler class made the way the shell makes it (its ProgID's CLSID,
-// CoCreateInstance, Initialize for a click on the background of C:\,
-// QueryContextMenu into a fresh popup menu), written to OUT:
-//   module <long path of the DLL that implements the object>
-//   item <text>    one line per menu item, two more spaces before "item" per
-//                  popup level; separators read "-"
-// Exits 0 when all of it worked, otherwise with the number of the step that failed.
-//   installer_probe OUT
+// handler class found as Windows' merged view of the classes gives it to a
+// program of this bitness (the user's classes first, then the machine's, each
+// in the program's own view; Wine's own COM looks at the machine's alone),
+// its DLL loaded and the object made through its class factory, Initialize
+// for a click on the background of C:\, QueryContextMenu into a fresh popup
+// menu; written to OUT:
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <cstdio>
+
+#include "core/registry_names.h"
+#include "tests/wine/test_support.h"
 
 namespace {
 
@@ -40,11 +41,9 @@ void PrintModule(IUnknown* object) {
 }
 
 int Probe() {
-    CLSID clsid;
     IShellExtInit* init = nullptr;
-    if (FAILED(CLSIDFromProgID(L"SkipdoorCM.SkipdoorCMH", &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                reinterpret_cast<void**>(&init)))) {
+    if (FAILED(wayleap::test::CreateRegisteredObject(wayleap::kHandlerClsidText, IID_IShellExtInit,
+                                                     reinterpret_cast<void**>(&init)))) {
         return 3;
     }
     PrintModule(init);

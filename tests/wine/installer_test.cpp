@@ -1,16 +1,21 @@
 // WayleapSetup.exe as a user runs it, in the 64-bit prefix of the x86_64 tree:
-// a silent install into C:\Wayleap (a path without spaces: Wine quotes
-// arguments with spaces again), the menu switched on in the installed
-// Wayleap.exe, an install over the installation, and silent uninstalls with
-// and without the user's data. A 32-bit and a 64-bit probe show what programs
-// of each bitness get from the installed class.
+// a silent install for the user alone into C:\Wayleap (a path without spaces:
+// Wine quotes arguments with spaces again), the menu switched on in the
+// installed Wayleap.exe, an install over the installation, and silent
+// uninstalls with and without the user's data. Wine has no User Account
+// Control, so the proof is the registry: nothing of Wayleap's under
+// HKEY_LOCAL_MACHINE, all of it under the user's classes, each DLL's class in
+// its own view. A 32-bit and a 64-bit probe find the class as Windows' merged
+// view gives it to programs of each bitness.
 //   installer_test SETUP.exe I686-PROBE.exe X86_64-PROBE.exe [gtest options]
 #include <shlobj.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
+#include "win/registry_classes.h"
 
 using namespace wayleap;
 using namespace wayleap::test;
@@ -24,8 +29,12 @@ const std::string kDataFile = kDir + "\\FolderList.dat";
 const std::string kUninstaller = kDir + "\\uninstall.exe";
 // What is installed; the i686 and the x86_64 DLL second and third.
 const std::string kFiles[] = {"Wayleap.exe", "SkipdoorCM.dll", "SkipdoorCM64.dll", "uninstall.exe"};
-const std::string kClassKeys[] = {std::string("CLSID\\") + kHandlerClsidText, "SkipdoorCM.SkipdoorCMH",
-                                  "SkipdoorCM.SkipdoorCMH.1", "TypeLib\\{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}"};
+const std::string kClass = std::string("CLSID\\") + kHandlerClsidText;
+// Under the user's classes (64-bit view): the 32-bit and the 64-bit DLL's
+// class, the ProgIDs, the type library and the handler keys.
+const std::string kUserKeys[] = {"Wow6432Node\\" + kClass, kClass, "SkipdoorCM.SkipdoorCMH", "SkipdoorCM.SkipdoorCMH.1",
+                                 "TypeLib\\{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}", kFolderHandlerKey,
+                                 kBackgroundHandlerKey};
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Wayleap";
 const std::string kTwoEntries =
     Record("Windows", "C:\\windows", false, false) + Record("Users", "C:\\users", false, true);
@@ -33,6 +42,63 @@ const std::string kTwoEntries =
 bool KeyExists(HKEY root, const std::string& subKey, REGSAM view = 0) {
     unique_hkey key;
     return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+}
+
+std::string UserValue(const std::string& subKey) {
+    unique_hkey classes, key;
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value - 1;
+    OpenClasses(HKEY_CURRENT_USER, KEY_READ, classes.put());
+    if (RegOpenKeyExA(classes.get(), subKey.c_str(), 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
+        return "<none>";
+    }
+    return value;
+}
+
+std::string ShortPath(const std::string& path) {
+    char shortPath[MAX_PATH] = {};
+    GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return shortPath;
+}
+
+// Every key and string value under HKEY_LOCAL_MACHINE, in both views, that
+// names Wayleap: its CLSID, its type library, its ProgIDs or its files.
+// Links are not followed, so each key is seen once.
+std::vector<std::string> MachineTraces() {
+    std::vector<std::string> found;
+    const auto names = [](std::string text) {
+        CharUpperA(&text[0]);
+        for (const char* mark : {"6A1E27C4-93B5", "0D4B9E72-1F6C", "SKIPDOORCM", "WAYLEAP"}) {
+            if (text.find(mark) != std::string::npos) return true;
+        }
+        return false;
+    };
+    std::function<void(HKEY, const std::string&, REGSAM)> walk = [&](HKEY parent, const std::string& path, REGSAM view) {
+        char name[512];
+        BYTE data[2048];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+            const LONG read = RegEnumValueA(parent, i, name, &nameSize, nullptr, &type, data, &dataSize);
+            if (read != ERROR_SUCCESS && read != ERROR_MORE_DATA) break;
+            data[read == ERROR_SUCCESS ? dataSize : 0] = 0;
+            if (names(name) || ((type == REG_SZ || type == REG_EXPAND_SZ) && names(reinterpret_cast<char*>(data)))) {
+                found.push_back(path + " " + name);
+            }
+        }
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name;
+            if (RegEnumKeyExA(parent, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (names(name)) found.push_back(path + "\\" + name);
+            if (lstrcmpiA(name, "Wow6432Node") == 0) continue;  // the other view, walked in its own right
+            unique_hkey child;
+            if (RegOpenKeyExA(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | view, child.put()) == ERROR_SUCCESS) {
+                walk(child.get(), path + "\\" + name, view);
+            }
+        }
+    };
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) walk(HKEY_LOCAL_MACHINE, "HKLM", view);
+    return found;
 }
 
 // The Start-menu shortcut of the user who installed.
@@ -53,9 +119,18 @@ bool Uninstall(const std::string& options = {}) {
 }
 
 // What the probe of one bitness wrote for a right-click on C:\, after its exit code.
-std::string Probe(const std::string& probe, const std::string& out) {
-    const int code = RunAndWait("\"" + probe + "\" \"" + out + "\"");
-    return "exit " + std::to_string(code) + "\n" + ReadBytes(out);
+std::string Probe(int bits) {
+    ScratchDir scratch;
+    const int code = RunAndWait("\"" + g_probes[bits] + "\" \"" + scratch / "probe.txt" + "\"");
+    return "exit " + std::to_string(code) + "\n" + ReadBytes(scratch / "probe.txt");
+}
+// Whether a probe of that bitness loaded its own DLL, which showed the installed list in its submenu.
+bool Probed(int bits) {
+    const std::string seen = Probe(bits);
+    const std::string expected =
+        "exit 0\nmodule " + kDir + "\\" + kFiles[1 + bits] + "\nitem Wayleap\n  item [&0] Windows\n  item [&1] Users\n";
+    EXPECT_EQ(seen.substr(0, expected.size()), expected);
+    return seen.rfind(expected, 0) == 0;
 }
 
 class Installer : public ::testing::Test {
@@ -68,11 +143,16 @@ protected:
     unique_file program;
 };
 
-TEST_F(Installer, InstallsRegistersEachViewAndKeepsTheUsersList) {
+TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
+    const std::vector<std::string> machineBefore = MachineTraces();
     ASSERT_EQ(Install(), 0) << g_setup;
     for (const std::string& name : kFiles) EXPECT_TRUE(FileExists(kDir + "\\" + name)) << name;
     EXPECT_TRUE(FileExists(Shortcut()));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored) << "installing does not switch the menu on";
+    // Each DLL's class in its own view of the user's classes, and the ProgIDs.
+    EXPECT_EQ(UserValue(kUserKeys[0] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM.dll"));
+    EXPECT_EQ(UserValue(kUserKeys[1] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM64.dll"));
+    EXPECT_EQ(UserValue("SkipdoorCM.SkipdoorCMH\\CLSID"), kHandlerClsidText);
 
     // The user switches the menu on in the installed Wayleap.exe.
     DWORD processId = 0;
@@ -83,40 +163,59 @@ TEST_F(Installer, InstallsRegistersEachViewAndKeepsTheUsersList) {
     SendMessageTimeoutA(GetDlgItem(general, IDC_ENABLE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     ASSERT_EQ(WaitForSingleObject(program.get(), 30000), WAIT_OBJECT_0) << "Wayleap.exe did not end";
-    EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, true));
+    EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
+    EXPECT_EQ(MachineTraces(), machineBefore) << "nothing of Wayleap's under HKEY_LOCAL_MACHINE";
 
     // Installed over, with the user's list in place and the 64-bit DLL damaged
     // and unregistered: the program is repaired, the list and settings kept.
     ASSERT_TRUE(WriteBytes(kDataFile, kTwoEntries));
     ASSERT_TRUE(WriteBytes(kDir + "\\SkipdoorCM64.dll", "damaged"));
-    RegDeleteKeyExA(HKEY_CLASSES_ROOT, (kClassKeys[0] + "\\InprocServer32").c_str(), KEY_WOW64_64KEY, 0);
+    RegDeleteKeyExA(HKEY_CURRENT_USER, ("Software\\Classes\\" + kClass + "\\InprocServer32").c_str(), KEY_WOW64_64KEY, 0);
     ASSERT_EQ(Install(), 0);
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
-    EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, true));
-    // A 32-bit and a 64-bit program each get their own view's DLL, which shows the list in its submenu.
-    ScratchDir scratch;
-    for (int bits : {0, 1}) {
-        const std::string seen = Probe(g_probes[bits], scratch / "probe.txt");
-        const std::string menu = "\nitem Wayleap\n  item [&0] Windows\n  item [&1] Users\n";
-        EXPECT_NE(seen.find("exit 0\nmodule " + kDir + "\\" + kFiles[1 + bits] + menu), std::string::npos) << seen;
-    }
+    EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
+    // A 32-bit and a 64-bit program each get their own view's DLL from the
+    // user's classes, which shows the list in its submenu.
+    for (int bits : {0, 1}) EXPECT_TRUE(Probed(bits)) << bits;
 
-    // Uninstalled silently: all goes but the list and the menu style.
+    // Uninstalled silently: all goes but the list.
     ASSERT_TRUE(Uninstall());
     for (const std::string& name : kFiles) EXPECT_FALSE(FileExists(kDir + "\\" + name)) << name;
     EXPECT_FALSE(FileExists(Shortcut()));
-    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        for (const std::string& key : kClassKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key, view)) << key;
-    }
-    EXPECT_EQ(ReadStoredSettings(), (StoredSettings{"<none>", "<none>", "1"}));
+    for (const std::string& key : kUserKeys) EXPECT_EQ(UserValue(key), "<none>") << key;
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
 
-    // Installed again the list is there; /REMOVEDATA takes it, the settings and the folder.
+    // Installed again the list is there. With the DLLs deleted by hand the
+    // uninstaller still removes their registration; /REMOVEDATA takes the
+    // list, the settings and the folder.
     ASSERT_EQ(Install(), 0);
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
+    for (int bits : {0, 1}) ASSERT_TRUE(DeleteFileA((kDir + "\\" + kFiles[1 + bits]).c_str()));
     ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
+    for (const std::string& key : kUserKeys) EXPECT_EQ(UserValue(key), "<none>") << key;
     EXPECT_FALSE(FileExists(kDir));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored);
+}
+
+// An earlier version registered for every user stays (only an administrator
+// may remove it); the user's own registration comes first for every program.
+TEST_F(Installer, TheUsersRegistrationComesBeforeAnEarlierOneForEveryUser) {
+    const std::string machineClass = "Software\\Classes\\" + kClass + "\\InprocServer32";
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        unique_hkey key;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, machineClass.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                        key.put(), nullptr);
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Old\\SkipdoorCM.dll"), 23);
+    }
+    ASSERT_EQ(Install(), 0);
+    ASSERT_TRUE(WriteBytes(kDataFile, kTwoEntries));
+    for (int bits : {0, 1}) EXPECT_TRUE(Probed(bits)) << bits;
+    ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineClass, view)) << "the machine's is an administrator's to remove";
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, machineClass.c_str(), view, 0);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + kClass).c_str(), view, 0);
+    }
 }
 
 }  // namespace

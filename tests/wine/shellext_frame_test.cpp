@@ -1,8 +1,9 @@
 // SkipdoorCM.dll as a COM server: the registry entries DllRegisterServer
-// writes and DllUnregisterServer removes, the type library, the version
+// writes for every user and DllInstall for the user alone, and their removal, the type library, the version
 // resource, the class factory, interface identity and when the DLL may unload.
 #include "skipdoorcm.h"
 #include "tests/wine/shellext_fixture.h"
+#include "win/registry_classes.h"
 #include "win/unique_handle.h"
 
 using namespace wayleap;
@@ -13,17 +14,43 @@ namespace {
 const std::string kClass = "CLSID\\{6A1E27C4-93B5-4D0E-8F21-5C7D0B9A3E16}";
 const char kTypeLib[] = "TypeLib\\{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}\\1.0";
 
-std::string ValueOf(const std::string& subKey, const char* name = nullptr) {
-    char buffer[1024] = {};
-    DWORD size = sizeof buffer - 1;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, subKey.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size)) return "<none>";
-    return buffer;
-}
+// The machine's classes (HKEY_CLASSES_ROOT, as DllRegisterServer writes
+// them) or the user's, with class keys in this process's own view.
+struct Classes {
+    bool user;
+    unique_hkey userKey;
+    explicit Classes(bool forUser) : user(forUser) {
+        if (user) OpenClasses(HKEY_CURRENT_USER, KEY_ALL_ACCESS, userKey.put());
+    }
+    HKEY root() const { return user ? userKey.get() : HKEY_CLASSES_ROOT; }
+    std::string Path(const std::string& subKey) const {
+        return (user && subKey.rfind("CLSID", 0) == 0 ? ClassViewPrefix() : "") + subKey;
+    }
+    REGSAM view() const { return user ? kClassesView : 0; }
+    std::string Value(const std::string& subKey, const char* name = nullptr) const {
+        unique_hkey key;
+        char buffer[1024] = {};
+        DWORD size = sizeof buffer - 1;
+        if (RegOpenKeyExA(root(), Path(subKey).c_str(), 0, KEY_READ | view(), key.put()) != ERROR_SUCCESS) return "<none>";
+        return RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ? "<value none>" : buffer;
+    }
+    void Set(const std::string& subKey, const std::string& value, DWORD options = 0) const {
+        unique_hkey key;
+        RegCreateKeyExA(root(), Path(subKey).c_str(), 0, nullptr, options, KEY_ALL_ACCESS | view(), nullptr, key.put(), nullptr);
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    }
+};
 
 using Frame = ShellextTest;
 
-TEST_F(Frame, RegistrationAndVersion) {
+// For every user (DllRegisterServer) or for the user alone (DllInstall
+// "user", nothing for the machine): over a stale or foreign registration of
+// the same names, exactly the product's entries; removed whole again.
+TEST_F(Frame, RegistrationForTheMachineOrTheUserLeavesExactlyItsEntries) {
     ASSERT_EQ(dll.registered, S_OK);
+    auto install = dll.Export<HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR)>("DllInstall");
+    ASSERT_NE(install, nullptr);
     char shortPath[MAX_PATH] = {};
     GetShortPathNameA(dll.path.c_str(), shortPath, MAX_PATH);
     const struct {
@@ -42,15 +69,40 @@ TEST_F(Frame, RegistrationAndVersion) {
         {kClass + "\\InprocServer32", nullptr, shortPath},
         {kClass + "\\InprocServer32", "ThreadingModel", "Apartment"},
         {kClass + "\\TypeLib", nullptr, "{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}"},
+        {kClass + "\\Stale", nullptr, "<none>"},
+        {"SkipdoorCM.SkipdoorCMH\\Stale", nullptr, "<none>"},
+        {kTypeLib, nullptr, "SkipdoorCM 1.0 Type Library"},
     };
-    for (const auto& row : rows) EXPECT_EQ(ValueOf(row.key, row.name), row.value) << row.key;
-    unique_hkey key;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, kTypeLib, 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    const Classes machine(false);
+    for (const bool user : {false, true}) {
+        SCOPED_TRACE(user ? "for the user" : "for every user");
+        const Classes classes(user);
+        EXPECT_EQ(dll.Call("DllUnregisterServer"), S_OK);
+        classes.Set(kClass + "\\InprocServer32", "C:\\elsewhere\\Other.dll");
+        classes.Set(kClass + "\\Stale", "");
+        classes.Set("SkipdoorCM.SkipdoorCMH\\Stale", "");
+        EXPECT_EQ(user ? install(TRUE, L"user") : dll.Call("DllRegisterServer"), S_OK);
+        for (const auto& row : rows) EXPECT_EQ(classes.Value(row.key, row.name), row.value) << row.key;
+        if (user) {
+            for (const auto& row : rows) EXPECT_EQ(machine.Value(row.key, row.name), "<none>") << row.key;
+        }
+        EXPECT_EQ(user ? install(FALSE, L"user") : dll.Call("DllUnregisterServer"), S_OK);
+        for (const auto& row : rows) EXPECT_EQ(classes.Value(row.key, row.name), "<none>") << row.key;
+    }
+    EXPECT_NE(machine.Value("CLSID"), "<none>") << "other classes kept";
 
-    EXPECT_EQ(dll.Call("DllUnregisterServer"), S_OK);
-    for (const auto& row : rows) EXPECT_EQ(ValueOf(row.key, row.name), "<none>") << row.key;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, kTypeLib, 0, KEY_READ, key.put()), ERROR_SUCCESS);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, key.put()), ERROR_SUCCESS) << "other classes kept";
+    // Another command writes nothing; a registration that cannot be written
+    // whole (here: a volatile key where the type library goes, which takes no
+    // lasting subkeys) fails and leaves nothing behind.
+    const Classes user(true);
+    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+    EXPECT_EQ(install(TRUE, nullptr), E_INVALIDARG);
+    EXPECT_EQ(user.Value(kClass), "<none>");
+    user.Set("TypeLib\\{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}", "", REG_OPTION_VOLATILE);
+    EXPECT_TRUE(FAILED(install(TRUE, L"user")));
+    for (const auto& row : rows) EXPECT_EQ(user.Value(row.key, row.name), "<none>") << row.key;
+    RegDeleteKeyExA(user.root(), "TypeLib\\{0D4B9E72-1F6C-4A83-B5E9-27C3A8F10D54}", kClassesView, 0);
+    EXPECT_EQ(dll.Call("DllRegisterServer"), S_OK);
 
     // The version resource names the DLL's own file.
     const std::string& path = dll.path;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "win/code_page.h"
+#include "win/registry_classes.h"
 
 namespace wayleap::test {
 
@@ -92,6 +93,25 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     if (process && WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
     else if (process) GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
+}
+
+HRESULT CreateRegisteredObject(const std::string& clsid, REFIID riid, void** object) {
+    *object = nullptr;
+    const std::string server = RegisteredServer(clsid);
+    HMODULE module = server.empty() ? nullptr : LoadLibraryA(server.c_str());
+    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto getClassObject =
+        module ? reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
+               : nullptr;
+    CLSID id;
+    IClassFactory* factory = nullptr;
+    if (!getClassObject) return REGDB_E_CLASSNOTREG;
+    HRESULT hr = CLSIDFromString(std::wstring(clsid.begin(), clsid.end()).c_str(), &id);
+    if (SUCCEEDED(hr)) hr = getClassObject(id, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(hr)) return hr;
+    hr = factory->CreateInstance(nullptr, riid, object);
+    factory->Release();
+    return hr;
 }
 
 }  // namespace wayleap::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 #include <vector>
@@ -44,6 +45,13 @@ struct WideDir {
     WideDir& operator=(const WideDir&) = delete;
     std::wstring parent, path;
 };
+
+// Makes an object of the class `clsid` (in braces) from the DLL registered
+// for it as Windows' merged view of the classes gives it to this program (the
+// user's classes first, then the machine's; Wine's own COM reads the
+// machine's alone): the DLL is loaded and asked for its class factory. The
+// DLL stays loaded.
+HRESULT CreateRegisteredObject(const std::string& clsid, REFIID riid, void** object);
 
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
