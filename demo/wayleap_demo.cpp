@@ -643,7 +643,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string installDir = DirectoryOf(dll);
-    Say("Installed: %s", dll);
+    Say(where.rfind("HKCU", 0) == 0 ? "Installed for this user alone: %s" : "Installed for every user: %s", dll);
     Say("  registered in %s", where);
     if (!CopyFileA(listFile.c_str(), (installDir + "FolderList.dat").c_str(), FALSE)) {
         Fail("cannot copy " + listFile + " into " + installDir);
