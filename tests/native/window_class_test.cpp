@@ -44,8 +44,6 @@ TEST(WindowClass, NavigationPlanOfAChain) {
          WindowKind::None, kNoWindow, kNoWindow, {1}},
         {"trackbar in a plain window", {{"msctls_trackbar32", false, true}, {"App", false, false}}, WindowKind::None,
          kNoWindow, kNoWindow, {}},
-        {"Office-style dialog", {{"RichEdit20W", false, true}, {"bosa_sdm_Word", false, false}},
-         WindowKind::OfficeDialog, 1, kNoWindow, {}},
         {"no window at all", {}, WindowKind::None, kNoWindow, kNoWindow, {}},
     };
     for (const auto& c : cases) {

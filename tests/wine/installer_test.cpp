@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <functional>
 
 #include "core/registry_names.h"
@@ -69,10 +70,8 @@ std::vector<std::string> MachineTraces() {
     std::vector<std::string> found;
     const auto names = [](std::string text) {
         CharUpperA(&text[0]);
-        for (const char* mark : {"6A1E27C4-93B5", "0D4B9E72-1F6C", "SKIPDOORCM", "WAYLEAP"}) {
-            if (text.find(mark) != std::string::npos) return true;
-        }
-        return false;
+        const char* marks[] = {"6A1E27C4-93B5", "0D4B9E72-1F6C", "SKIPDOORCM", "WAYLEAP"};
+        return std::any_of(std::begin(marks), std::end(marks), [&](const char* m) { return text.find(m) != text.npos; });
     };
     std::function<void(HKEY, const std::string&, REGSAM)> walk = [&](HKEY parent, const std::string& path, REGSAM view) {
         char name[512];
@@ -168,15 +167,28 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
 
     // Installed over, with the user's list in place and the 64-bit DLL damaged
     // and unregistered: the program is repaired, the list and settings kept.
+    // An earlier version is registered for every user meanwhile.
     ASSERT_TRUE(WriteBytes(kDataFile, kTwoEntries));
     ASSERT_TRUE(WriteBytes(kDir + "\\SkipdoorCM64.dll", "damaged"));
     RegDeleteKeyExA(HKEY_CURRENT_USER, ("Software\\Classes\\" + kClass + "\\InprocServer32").c_str(), KEY_WOW64_64KEY, 0);
+    const std::string machineClass = "Software\\Classes\\" + kClass;
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        unique_hkey key;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (machineClass + "\\InprocServer32").c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS | view, nullptr, key.put(), nullptr);
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Old\\SkipdoorCM.dll"), 23);
+    }
     ASSERT_EQ(Install(), 0);
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
     EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
     // A 32-bit and a 64-bit program each get their own view's DLL from the
-    // user's classes, which shows the list in its submenu.
+    // user's classes, which come first, and it shows the list in its submenu.
     for (int bits : {0, 1}) EXPECT_TRUE(Probed(bits)) << bits;
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineClass, view)) << "an administrator's to remove";
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, (machineClass + "\\InprocServer32").c_str(), view, 0);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, machineClass.c_str(), view, 0);
+    }
 
     // Uninstalled silently: all goes but the list.
     ASSERT_TRUE(Uninstall());
@@ -195,27 +207,6 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     for (const std::string& key : kUserKeys) EXPECT_EQ(UserValue(key), "<none>") << key;
     EXPECT_FALSE(FileExists(kDir));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored);
-}
-
-// An earlier version registered for every user stays (only an administrator
-// may remove it); the user's own registration comes first for every program.
-TEST_F(Installer, TheUsersRegistrationComesBeforeAnEarlierOneForEveryUser) {
-    const std::string machineClass = "Software\\Classes\\" + kClass + "\\InprocServer32";
-    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        unique_hkey key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, machineClass.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                        key.put(), nullptr);
-        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Old\\SkipdoorCM.dll"), 23);
-    }
-    ASSERT_EQ(Install(), 0);
-    ASSERT_TRUE(WriteBytes(kDataFile, kTwoEntries));
-    for (int bits : {0, 1}) EXPECT_TRUE(Probed(bits)) << bits;
-    ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
-    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineClass, view)) << "the machine's is an administrator's to remove";
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, machineClass.c_str(), view, 0);
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + kClass).c_str(), view, 0);
-    }
 }
 
 }  // namespace

@@ -23,10 +23,8 @@ struct Classes {
         if (user) OpenClasses(HKEY_CURRENT_USER, KEY_ALL_ACCESS, userKey.put());
     }
     HKEY root() const { return user ? userKey.get() : HKEY_CLASSES_ROOT; }
-    std::string Path(const std::string& subKey) const {
-        return (user && subKey.rfind("CLSID", 0) == 0 ? ClassViewPrefix() : "") + subKey;
-    }
     REGSAM view() const { return user ? kClassesView : 0; }
+    std::string Path(const std::string& key) const { return (user && key.rfind("CLSID", 0) == 0 ? ClassViewPrefix() : "") + key; }
     std::string Value(const std::string& subKey, const char* name = nullptr) const {
         unique_hkey key;
         char buffer[1024] = {};

@@ -26,33 +26,22 @@ namespace {
 #define STUB(method) \
     STDMETHODIMP method override { return E_NOTIMPL; }
 
-// A shell view whose window is `window`; nothing else of it is asked for.
-struct View : IShellView {
-    HWND window = nullptr;
-    STDMETHODIMP QueryInterface(REFIID, void** ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetWindow(HWND* out) override { return *out = window, S_OK; }
-    STUB(ContextSensitiveHelp(BOOL)) STUB(TranslateAccelerator(MSG*)) STUB(EnableModeless(BOOL))
-    STUB(UIActivate(UINT)) STUB(Refresh()) STUB(CreateViewWindow(IShellView*, LPCFOLDERSETTINGS, IShellBrowser*, RECT*, HWND*))
-    STUB(DestroyViewWindow()) STUB(GetCurrentInfo(LPFOLDERSETTINGS)) STUB(AddPropertySheetPages(DWORD, LPFNSVADDPROPSHEETPAGE, LPARAM))
-    STUB(SaveViewState()) STUB(SelectItem(PCUITEMID_CHILD, SVSIF)) STUB(GetItemObject(UINT, REFIID, void**))
-};
-
-// Records where it is sent and answers `result`; its active view is `view`.
-struct Browser : IShellBrowser {
+// Records where it is sent and answers `result`. It is its own active view,
+// whose window is `view`; nothing else of the view is asked for.
+struct Browser : IShellBrowser, IShellView {
     std::string path;
     std::wstring widePath;
     UINT flags = 0;
     HRESULT result = S_OK;
-    View view;
+    HWND view = nullptr;
     LONG refs = 1;
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         const bool mine = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellBrowser);
-        return *ppv = mine ? (AddRef(), this) : nullptr, mine ? S_OK : E_NOINTERFACE;
+        return *ppv = mine ? (AddRef(), static_cast<IShellBrowser*>(this)) : nullptr, mine ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
     STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
+    STDMETHODIMP GetWindow(HWND* out) override { return *out = view, S_OK; }
     STDMETHODIMP BrowseObject(PCUIDLIST_RELATIVE pidl, UINT how) override {
         wchar_t wide[MAX_PATH + 1] = {};
         SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(pidl), wide);
@@ -61,12 +50,16 @@ struct Browser : IShellBrowser {
         flags = how;
         return result;
     }
-    STDMETHODIMP QueryActiveShellView(IShellView** out) override { return *out = &view, S_OK; }
-    STUB(GetWindow(HWND*)) STUB(ContextSensitiveHelp(BOOL)) STUB(InsertMenusSB(HMENU, LPOLEMENUGROUPWIDTHS))
+    STDMETHODIMP QueryActiveShellView(IShellView** out) override { return AddRef(), *out = this, S_OK; }
+    STUB(ContextSensitiveHelp(BOOL)) STUB(InsertMenusSB(HMENU, LPOLEMENUGROUPWIDTHS))
     STUB(SetMenuSB(HMENU, HOLEMENU, HWND)) STUB(RemoveMenusSB(HMENU)) STUB(SetStatusTextSB(LPCWSTR))
     STUB(EnableModelessSB(BOOL)) STUB(TranslateAcceleratorSB(MSG*, WORD)) STUB(GetViewStateStream(DWORD, IStream**))
     STUB(GetControlWindow(UINT, HWND*)) STUB(SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT*))
     STUB(OnViewWindowActive(IShellView*)) STUB(SetToolbarItems(LPTBBUTTONSB, UINT, UINT))
+    STUB(TranslateAccelerator(MSG*)) STUB(EnableModeless(BOOL)) STUB(UIActivate(UINT)) STUB(Refresh())
+    STUB(CreateViewWindow(IShellView*, LPCFOLDERSETTINGS, IShellBrowser*, RECT*, HWND*)) STUB(DestroyViewWindow())
+    STUB(GetCurrentInfo(LPFOLDERSETTINGS)) STUB(AddPropertySheetPages(DWORD, LPFNSVADDPROPSHEETPAGE, LPARAM))
+    STUB(SaveViewState()) STUB(SelectItem(PCUITEMID_CHILD, SVSIF)) STUB(GetItemObject(UINT, REFIID, void**))
 };
 #undef STUB
 
@@ -114,7 +107,7 @@ struct ShellHost : HostWindow {
     ShellHost(const char* className, Browser* browser) : HostWindow(className, AnsweringProc) {
         HostWindow viewClass("SHELLDLL_DefView");  // registers the class; its own window goes at once
         view = Child(L"SHELLDLL_DefView");
-        if (browser) browser->view.window = view;
+        if (browser) browser->view = view;
         g_answer = reinterpret_cast<LRESULT>(browser);
     }
 };
@@ -145,7 +138,6 @@ struct FolderOpener {
         if (*old) RegSetValueA(HKEY_CLASSES_ROOT, kKey, REG_SZ, old, 0);
         else RegDeleteKeyA(HKEY_CLASSES_ROOT, kKey);
     }
-    std::string LastRun(std::size_t lines) const { return ::LastRun(path, lines); }
 };
 
 const char kNotMoved[] = "Wayleap can not send this dialog to the folder from here. Please go to the folder in the "
@@ -210,7 +202,7 @@ TEST_F(Invoke, OnlyShellBrowsersAreAskedAndOddRepliesAreNeverCalled) {
         ShellHost host("WayleapTestHost", &failing);
         g_answer = reply.answer;
         EXPECT_EQ(h->Invoke(host.view, 8), S_OK);
-        EXPECT_EQ(opener.LastRun(++runs), "2\t" + target + "\n");
+        EXPECT_EQ(LastRun(opener.path, ++runs), "2\t" + target + "\n");
     }
     EXPECT_TRUE(foreign.path.empty());
     // A trackbar (TBM_SETRANGEMIN is 0x0407 too) inside a plain window keeps its range.
@@ -220,7 +212,7 @@ TEST_F(Invoke, OnlyShellBrowsersAreAskedAndOddRepliesAreNeverCalled) {
     SendMessageW(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(5, 50));
     EXPECT_EQ(h->Invoke(trackbar, 9), S_OK);
     EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), 5);
-    EXPECT_EQ(opener.LastRun(++runs), "2\t" + other + "\n");
+    EXPECT_EQ(LastRun(opener.path, ++runs), "2\t" + other + "\n");
 }
 
 std::wstring WideTextOf(HWND window) {
@@ -331,28 +323,29 @@ TEST_F(Invoke, ItemDialogsGoToTheFolderAndKeepTheTypedName) {
         Browser refusing;  // a site whose browser cannot move the picker
         refusing.result = E_FAIL;
         Site site;
-        std::string message, firstFolder, lastFolder;
-        std::wstring firstName, lastName;
-        bool open = false;
+        // The folder and the name, and that the dialog is still open: nothing was accepted.
+        const auto shows = [&](const std::string& folder) {
+            EXPECT_EQ(lstrcmpiA(FolderOf(dialog).c_str(), folder.c_str()), 0) << FolderOf(dialog);
+            if (!kind.picker) EXPECT_EQ(NameOf(dialog), typed);
+            EXPECT_TRUE(IsWindowVisible(window));
+        };
         TimerScript script({
             [&] { return (window = FindThreadDialog("Wayleap item dialog test")) != nullptr; },
             [&] {
+                std::string message;
                 if (kind.picker) {
                     site.browser = &refusing;
                     site.dialog = dialog;
                     SetSite(*h, &site);
-                    TimerScript answer({CloseError(message)});
-                    EXPECT_EQ(h->Invoke(window, 9), E_FAIL);
-                    EXPECT_TRUE(answer.RunToEnd());
-                } else {
-                    EXPECT_EQ(h->Invoke(window, 9), S_OK);
                 }
+                TimerScript answer({CloseError(message)});
+                EXPECT_EQ(h->Invoke(window, 9), kind.picker ? E_FAIL : S_OK);
+                if (kind.picker) EXPECT_TRUE(answer.RunToEnd() && message == kNotMoved) << message;
                 return true;
             },
             [&] { return true; },  // OK is pressed and the restore timer runs
             [&] {
-                firstFolder = FolderOf(dialog);
-                firstName = NameOf(dialog);
+                shows(kind.picker ? start : other);
                 HWND control = FindWindowExA(window, nullptr, "ExplorerBrowserControl", nullptr);
                 site.browser = reinterpret_cast<IShellBrowser*>(SendMessageA(control, WM_USER + 7, 0, 0));
                 SetSite(*h, &site);
@@ -360,25 +353,11 @@ TEST_F(Invoke, ItemDialogsGoToTheFolderAndKeepTheTypedName) {
                 SetSite(*h, nullptr);
                 return true;
             },
-            [&] {
-                lastFolder = FolderOf(dialog);
-                lastName = NameOf(dialog);
-                open = IsWindowVisible(window) != FALSE;
-                return PostMessageA(window, WM_COMMAND, IDCANCEL, 0) != FALSE;
-            },
+            [&] { return shows(target), PostMessageA(window, WM_COMMAND, IDCANCEL, 0) != FALSE; },
         });
         dialog->Show(nullptr);
         EXPECT_TRUE(script.RunToEnd());
         dialog->Release();
-        EXPECT_EQ(lstrcmpiA(firstFolder.c_str(), (kind.picker ? start : other).c_str()), 0) << firstFolder;
-        EXPECT_EQ(lstrcmpiA(lastFolder.c_str(), target.c_str()), 0) << lastFolder;
-        EXPECT_TRUE(open) << "still open: nothing was accepted";
-        if (kind.picker) {
-            EXPECT_EQ(message, kNotMoved);
-        } else {
-            EXPECT_EQ(firstName, typed);
-            EXPECT_EQ(lastName, typed);
-        }
     }
 }
 
@@ -513,17 +492,13 @@ TEST_F(Invoke, OfficeStyleDialogGetsThePathInItsRichEditBox) {
     EXPECT_EQ(TextOf(box), "orig.doc");
 }
 
-// The shell opens folders with a copy of the stand-in program; Wayleap.exe
-// beside the DLL is another copy. Each logs its arguments.
-TEST_F(Invoke, OtherWindowsOpenTheFolderAndConfigureStartsWayleap) {
-    const FolderOpener opener(scratch / "opener.exe");
+// "Configure Wayleap..." starts a copy of the stand-in program as Wayleap.exe
+// beside the DLL, without arguments; it logs how it was started.
+TEST_F(Invoke, ConfigureStartsWayleap) {
     const std::string wayleap = dll.dir + "Wayleap.exe";
     ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), wayleap.c_str(), FALSE));
-    HostWindow plain("WayleapTestPlain");
-    EXPECT_EQ(h->Invoke(plain.hwnd, 8), S_OK);
-    EXPECT_EQ(h->Invoke(plain.hwnd, 2), S_OK);
-    EXPECT_EQ(opener.LastRun(1), "2\t" + target + "\n");
-    EXPECT_EQ(LastRun(wayleap, 1), "1\n") << "started without arguments";
+    EXPECT_EQ(h->Invoke(HostWindow("WayleapTestPlain").hwnd, 2), S_OK);
+    EXPECT_EQ(LastRun(wayleap, 1), "1\n");
 }
 
 // A sub-folder whose name code page 1252 cannot hold is reached by its true
@@ -559,7 +534,7 @@ TEST_F(Invoke, FoldersOutsideTheCodePageAreReachedByTheirTrueNames) {
     const FolderOpener opener(scratch / "opener.exe");
     HostWindow plain("WayleapTestPlain");
     EXPECT_EQ(h->Invoke(plain.hwnd, 10), S_OK);
-    EXPECT_EQ(opener.LastRun(1), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
+    EXPECT_EQ(LastRun(opener.path, 1), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
 }
 
 }  // namespace
