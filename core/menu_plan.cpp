@@ -197,19 +197,6 @@ void CommandPaths::AddPopupPath(std::size_t entry, std::string_view prefix, std:
     popupPaths_.Append(prefix, name);
 }
 
-void CommandPaths::Append(const CommandPaths& other) {
-    const auto pathShift = static_cast<std::uint32_t>(popupPaths_.size());
-    const auto wideShift = static_cast<std::uint32_t>(widePaths_.size());
-    targets_.reserve(targets_.size() + other.targets_.size());
-    for (CommandTarget target : other.targets_) {
-        if (target.popupPath != CommandTarget::kNone) target.popupPath += pathShift;
-        if (target.widePath != CommandTarget::kNone) target.widePath += wideShift;
-        targets_.push_back(target);
-    }
-    popupPaths_.Append(other.popupPaths_);
-    widePaths_.insert(widePaths_.end(), other.widePaths_.begin(), other.widePaths_.end());
-}
-
 std::string_view CommandPaths::Path(std::size_t k, const std::vector<FolderEntryView>& folders) const {
     const CommandTarget& target = targets_[k];
     if (target.popupPath != CommandTarget::kNone) return popupPaths_[target.popupPath];

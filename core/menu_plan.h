@@ -81,8 +81,6 @@ public:
     // is one the code page cannot hold.
     void AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name = {},
                       std::u16string widePath = {});
-    // Appends another menu's commands after these.
-    void Append(const CommandPaths& other);
     void Clear() {
         targets_.clear();
         popupPaths_.Clear();

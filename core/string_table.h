@@ -24,11 +24,6 @@ public:
         bytes_.append(tail);
         bytes_.push_back('\0');
     }
-    void Append(const StringTable& other) {
-        starts_.reserve(starts_.size() + other.starts_.size());
-        for (std::size_t start : other.starts_) starts_.push_back(bytes_.size() + start);
-        bytes_ += other.bytes_;
-    }
     void Clear() {
         starts_.clear();
         bytes_.clear();

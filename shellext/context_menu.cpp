@@ -159,11 +159,11 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
             }
         };
 
-        if (commandPaths_.empty()) {
-            commandPaths_ = std::move(plan.commandPaths);
-        } else {
-            commandPaths_.Append(plan.commandPaths);
-        }
+        // Each menu plans afresh: a host that asks again (with other ids, or
+        // once a late listing came in) gets help texts, verbs and clicks that
+        // follow its latest menu, never an earlier one's paths.
+        commandPaths_ = std::move(plan.commandPaths);
+        subMenus_.clear();
 
         // Direct style inserts into the shell's menu from indexMenu on (-1
         // appends); sub-menu style fills one popup under the parent item.
