@@ -5,7 +5,9 @@
 // InsertMenuItemA calls, with state and pictures). Given a folder slower to list than a menu waits
 // (tools/make-slow-folder.sh), times the first menu that expands it and the
 // next one. Then runs many create/Initialize/QueryContextMenu/destroy cycles
-// and shows that GDI, USER, kernel handles and heap stay flat.
+// and shows that GDI, USER, kernel handles and heap stay flat, and as many
+// (at most 1,000) cycles of loading the DLL, building a menu and unloading it,
+// after which the heap is flat too.
 //   menu_bench.exe PATH-TO-SkipdoorCM.dll [leak-cycles [SLOW-FOLDER]]
 #include <windows.h>
 #include <objbase.h>
@@ -169,15 +171,19 @@ struct Resources {
     ULONG_PTR nextGdi, nextUser, nextKernel;
 };
 
+// Bytes in use in every heap of the process (the C runtime's own included).
 SIZE_T HeapInUse() {
     SIZE_T total = 0;
-    PROCESS_HEAP_ENTRY entry = {};
-    HANDLE heap = GetProcessHeap();
-    HeapLock(heap);
-    while (HeapWalk(heap, &entry)) {
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+    HANDLE heaps[256];
+    const DWORD count = GetProcessHeaps(256, heaps);
+    for (DWORD i = 0; i < count && i < 256; ++i) {
+        PROCESS_HEAP_ENTRY entry = {};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
     }
-    HeapUnlock(heap);
     return total;
 }
 
@@ -339,8 +345,44 @@ int main(int argc, char** argv) {
                       after.nextKernel <= before.nextKernel && after.heap <= before.heap + 4096;
     std::printf("  resources %s\n", flat ? "flat" : "GROWING");
 
-    CoTaskMemFree(folder);
+    // Explorer unloads and loads the DLL again many times while it runs.
+    // With a list that expands nothing (no listing thread holds the DLL),
+    // each cycle loads it, builds a menu and unloads it.
     factory->Release();
+    SaveFolderList(dataFile, cases[1].list);
+    const int loads = cycles < 1000 ? cycles : 1000;
+    std::printf("%d load/menu/unload cycles with list (b):\n", loads);
+    // Idle listing threads of the cases above hold the DLL for a few seconds more.
+    FreeLibrary(module);
+    for (const double until = Now() + 30000; GetModuleHandleA(dll.c_str()) && Now() < until;) Sleep(50);
+    const auto loadCycle = [&] {
+        HMODULE loaded = LoadLibraryA(dll.c_str());
+        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(loaded, "DllGetClassObject")));
+        IClassFactory* made = nullptr;
+        if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, reinterpret_cast<void**>(&made)))) {
+            TimeHandler(made, folder, nullptr);
+            made->Release();
+        }
+        FreeLibrary(loaded);
+        return GetModuleHandleA(dll.c_str()) == nullptr;
+    };
+    loadCycle();
+    const Resources loadBefore = Measure();
+    bool unloaded = true;
+    for (int i = 0; i < loads; ++i) unloaded = loadCycle() && unloaded;
+    const Resources loadAfter = Measure();
+    Print("before", loadBefore);
+    Print("after", loadAfter);
+    const bool loadFlat = unloaded && loadAfter.heap <= loadBefore.heap + 4096 && loadAfter.handles <= loadBefore.handles;
+    std::printf("  %s; per load: heap %+ld bytes, next kernel handle slot %+ld; %s\n",
+                unloaded ? "unloaded each time" : "NOT UNLOADED",
+                static_cast<long>((static_cast<long long>(loadAfter.heap) - static_cast<long long>(loadBefore.heap)) / loads),
+                static_cast<long>((static_cast<long long>(loadAfter.nextKernel) - static_cast<long long>(loadBefore.nextKernel)) /
+                                  4 / loads),
+                loadFlat ? "flat" : "GROWING");
+
+    CoTaskMemFree(folder);
     CoUninitialize();
-    return flat ? 0 : 1;
+    return flat && loadFlat ? 0 : 1;
 }

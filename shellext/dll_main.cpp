@@ -37,6 +37,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (!reserved) {
             ReleaseMenuBitmaps();
             DestroyListings();
+            FreeNavigationState();
+            Module::Detach();
         }
         DeleteMenuBitmapLock();
         DeleteNavigationLock();

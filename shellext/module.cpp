@@ -1,6 +1,8 @@
 // Process-wide state of SkipdoorCM.dll.
 #include "shellext/module.h"
 
+#include <utility>
+
 #include "core/ansi_text.h"
 #include "shellext/resource_ids.h"
 #include "win/code_page.h"
@@ -28,8 +30,8 @@ const std::string& EmptyString() {
 void Module::Attach(HINSTANCE instance) {
     g_instance = instance;
     const std::string name = ModuleFileName(instance);
-    // Strings live for the whole process; they are never freed, so nothing
-    // depends on the order of static destruction at unload.
+    // Plain pointers, freed by Detach when the DLL is unloaded: nothing
+    // depends on the order of static destruction.
     g_dataFilePath = new std::string(
         DataFilePathFor(name, LoadStringFrom(instance, IDS_DATA_FILE), SystemLeadBytes(), MAX_PATH));
     std::string directory;
@@ -41,6 +43,12 @@ void Module::Attach(HINSTANCE instance) {
     std::string program = directory + "Wayleap.exe";
     if (directory.empty() || program.size() + 1 > kProgramPathChars) program.clear();
     g_programPath = new std::string(program);
+}
+
+void Module::Detach() {
+    delete std::exchange(g_dataFilePath, nullptr);
+    delete std::exchange(g_directory, nullptr);
+    delete std::exchange(g_programPath, nullptr);
 }
 
 HINSTANCE Module::Instance() { return g_instance; }

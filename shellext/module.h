@@ -13,6 +13,8 @@ class Module {
 public:
     // DLL_PROCESS_ATTACH: remembers the instance and computes the paths.
     static void Attach(HINSTANCE instance);
+    // DLL_PROCESS_DETACH by FreeLibrary: frees what Attach made.
+    static void Detach();
     static HINSTANCE Instance();
 
     // The DLL's directory with its trailing backslash; empty when unknown or too long.

@@ -18,6 +18,7 @@
 #include <shobjidl.h>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "core/window_class.h"
@@ -327,6 +328,7 @@ void OpenInNewWindow(HWND owner, const FolderToShow& folder) {
 
 void InitNavigationLock() { InitializeCriticalSection(&g_timerLock); }
 void DeleteNavigationLock() { DeleteCriticalSection(&g_timerLock); }
+void FreeNavigationState() { delete std::exchange(g_pending, nullptr); }
 
 HRESULT Navigate(HWND invoker, IUnknown* site, const FolderToShow& folder, UINT restoreDelay) {
     if (!IsWindow(invoker)) return E_FAIL;  // closed between the menu and the click

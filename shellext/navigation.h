@@ -13,6 +13,9 @@ namespace wayleap::shellext {
 // Set up and torn down with the DLL: the lock around pending restore timers.
 void InitNavigationLock();
 void DeleteNavigationLock();
+// At an unload by FreeLibrary: frees the table of pending restores (none is
+// left then: each holds the DLL until its timer has run).
+void FreeNavigationState();
 
 // A folder command's folder: its absolute id list and its path, as stored
 // (ANSI) and in UTF-16. `wideOnly`: a sub-folder whose name the ANSI code

@@ -454,6 +454,16 @@ TEST_F(Invoke, WindowsFileDialogLayoutsGetTheFolderTypedIn) {
         EXPECT_EQ(WideTextOf(dialog.box), typed);
         if (types) EXPECT_EQ(TextOf(types), "Text (*.txt)");
     }
+    // A dialog that closes on the typed path before its restore timer runs
+    // still lets the DLL go.
+    Select(scratch.path());
+    {
+        StandInDialog closing;
+        SaveLayout(closing);
+        EXPECT_EQ(h->Invoke(closing.hwnd, 8), S_OK);
+    }
+    h.reset();
+    EXPECT_TRUE(PumpUntil([&] { return dll.Call("DllCanUnloadNow") == S_OK; })) << "the restore timer's lock";
 }
 
 // A dialog recognised but with no way to move it says so and fails.
