@@ -85,14 +85,16 @@ void MenuShape(HMENU menu, std::vector<int>& shape) {
 }
 
 // One right-click: returns the milliseconds taken and the items inserted.
-double TimeHandler(IClassFactory* factory, PCIDLIST_ABSOLUTE folder, std::vector<int>* shape) {
+// A click on the background of `folder`, or on the items of `selection`.
+double TimeHandler(IClassFactory* factory, PCIDLIST_ABSOLUTE folder, std::vector<int>* shape,
+                   IDataObject* selection = nullptr) {
     HMENU menu = CreatePopupMenu();
     const double start = Now();
     IShellExtInit* init = nullptr;
     factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
     IContextMenu* contextMenu = nullptr;
     init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&contextMenu));
-    init->Initialize(folder, nullptr, nullptr);
+    init->Initialize(selection ? nullptr : folder, selection, nullptr);
     contextMenu->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
     contextMenu->Release();
     init->Release();
@@ -307,6 +309,55 @@ int main(int argc, char** argv) {
         std::printf("%s: %zu entries, %d menu items\n  handler %8.3f ms | floor %8.3f ms, ratio %.2f | floor with the"
                     " shell and registry calls %8.3f ms, ratio %.2f\n",
                     c.name, c.list.Count(), items, h, f, h / f, full, h / full);
+    }
+
+    {
+        // 19,999 files and, last, a folder, selected together: the shell's
+        // own data object for them, as Ctrl+A in a large folder gives it.
+        const std::string many = tree + "many\\";
+        CreateDirectoryA(many.c_str(), nullptr);
+        std::vector<std::wstring> names;
+        for (int i = 0; i < 19999; ++i) {
+            const std::string name = "file " + std::to_string(i) + ".txt";
+            unique_file(CreateFileA((many + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+            names.emplace_back(name.begin(), name.end());
+        }
+        CreateDirectoryA((many + "zz folder").c_str(), nullptr);
+        names.emplace_back(L"zz folder");
+        IShellFolder* desktop = nullptr;
+        IShellFolder* dir = nullptr;
+        IDataObject* selection = nullptr;
+        PIDLIST_ABSOLUTE manyPidl = PidlOf(many);
+        SHGetDesktopFolder(&desktop);
+        desktop->BindToObject(manyPidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&dir));
+        std::vector<PITEMID_CHILD> children;
+        for (std::wstring& name : names) {
+            PIDLIST_RELATIVE child = nullptr;
+            if (dir && SUCCEEDED(dir->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &child, nullptr))) {
+                children.push_back(reinterpret_cast<PITEMID_CHILD>(child));
+            }
+        }
+        if (dir) {
+            dir->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()),
+                               const_cast<PCUITEMID_CHILD_ARRAY>(children.data()), IID_IDataObject, nullptr,
+                               reinterpret_cast<void**>(&selection));
+        }
+        SaveFolderList(dataFile, cases[0].list);
+        std::vector<double> withSelection, background;
+        TimeHandler(factory, folder, nullptr, selection);
+        for (int i = 0; i < 21; ++i) {
+            withSelection.push_back(TimeHandler(factory, folder, nullptr, selection));
+            background.push_back(TimeHandler(factory, folder, nullptr));
+        }
+        std::printf("(e) list (a), %zu items selected, the last a folder: handler %8.3f ms | the same menu for a "
+                    "folder background (a) %8.3f ms, ratio %.2f\n",
+                    children.size(), Median(withSelection), Median(background),
+                    Median(withSelection) / Median(background));
+        if (selection) selection->Release();
+        for (PITEMID_CHILD child : children) CoTaskMemFree(child);
+        if (dir) dir->Release();
+        desktop->Release();
+        CoTaskMemFree(manyPidl);
     }
 
     if (argc > 3) {

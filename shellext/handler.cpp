@@ -120,10 +120,95 @@ std::wstring Handler::WideCommandPath(std::size_t k) const {
     return truePath.empty() ? AnsiToWide(commandPaths_.Path(k, folders_)) : std::wstring(truePath.begin(), truePath.end());
 }
 
-// The folder whose background was clicked, or the selected items that are
-// directories, in the data object's order. Paths are read in UTF-16, as the
-// file system names them: read through the ANSI calls, a name the code page
-// cannot hold would come back with "?" or a look-alike and could be stored.
+namespace {
+
+// Items looked at from the end of a selection for its last folder: the
+// shell's own answers (no disk access) and, without them, the disk's. The
+// menu's cost must not grow with a selection of tens of thousands of items.
+constexpr UINT kShellChecks = 4096;
+constexpr UINT kDiskChecks = 16;
+
+// The last selected folder by the shell's ID list (CFSTR_SHELLIDLIST): the
+// parent folder answers each item's attributes from what it already knows.
+// Empty when the data object offers no such list, or none of the items
+// looked at is a file-system folder.
+std::wstring LastFolderByIdList(IDataObject* dataObject) {
+    FORMATETC format = {static_cast<CLIPFORMAT>(RegisterClipboardFormatA(CFSTR_SHELLIDLIST)), nullptr,
+                        DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(dataObject->GetData(&format, &medium))) return {};
+    std::wstring found;
+    const SIZE_T size = GlobalSize(medium.hGlobal);
+    if (const auto* ida = static_cast<const CIDA*>(GlobalLock(medium.hGlobal))) {
+        // Offsets are checked against the block: the list comes from another program.
+        const UINT count = size >= sizeof(CIDA) && ida->cidl < (size - sizeof(CIDA)) / sizeof(UINT) ? ida->cidl : 0;
+        const auto item = [&](UINT i) {
+            return ida->aoffset[i] < size ? reinterpret_cast<PCUIDLIST_RELATIVE>(
+                                                reinterpret_cast<const BYTE*>(ida) + ida->aoffset[i])
+                                          : nullptr;
+        };
+        ComPtr<IShellFolder> desktop, parent;
+        const auto parentList = reinterpret_cast<PCIDLIST_ABSOLUTE>(item(0));
+        if (count && parentList && SUCCEEDED(SHGetDesktopFolder(desktop.put()))) {
+            if (ILIsEmpty(parentList)) {
+                parent = std::move(desktop);
+            } else {
+                desktop->BindToObject(parentList, nullptr, IID_IShellFolder, parent.put_void());
+            }
+        }
+        for (UINT i = count; parent && i > 0 && count - i < kShellChecks; --i) {
+            auto child = reinterpret_cast<PCUITEMID_CHILD>(item(i));
+            SFGAOF attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+            if (!child || FAILED(parent->GetAttributesOf(1, &child, &attributes)) ||
+                (attributes & (SFGAO_FOLDER | SFGAO_FILESYSTEM)) != (SFGAO_FOLDER | SFGAO_FILESYSTEM)) {
+                continue;
+            }
+            if (PIDLIST_ABSOLUTE full = ILCombine(parentList, child)) {
+                wchar_t path[MAX_PATH + 1] = {};
+                if (SHGetPathFromIDListW(full, path)) found = path;
+                ILFree(full);
+            }
+            break;
+        }
+        GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+    return found;
+}
+
+// The last selected folder by the drop list (CF_HDROP), looking at a few
+// items from the end. Each look scans the list from its start, so only a few
+// are made; a name that does not fit MAX_PATH would come back cut short and
+// name another folder, so it is skipped like a file.
+std::wstring LastFolderByDropList(IDataObject* dataObject) {
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(dataObject->GetData(&format, &medium))) return {};
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    std::wstring found;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = count; i > 0 && count - i < kDiskChecks; --i) {
+        const UINT length = DragQueryFileW(drop, i - 1, nullptr, 0);
+        if (length == 0 || length > MAX_PATH) continue;
+        wchar_t path[MAX_PATH + 1] = {};
+        DragQueryFileW(drop, i - 1, path, MAX_PATH + 1);
+        const DWORD attributes = GetFileAttributesW(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            found = path;
+            break;
+        }
+    }
+    ReleaseStgMedium(&medium);
+    return found;
+}
+
+}  // namespace
+
+// The folder whose background was clicked, or the last selected item that
+// is a folder: all the menu and the add-folder dialog ever use. Paths are
+// read in UTF-16, as the file system names them: read through the ANSI
+// calls, a name the code page cannot hold would come back with "?" or a
+// look-alike and could be stored.
 void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObject) {
     if (pidlFolder && !dataObject) {
         wchar_t path[MAX_PATH + 1] = {};
@@ -131,23 +216,9 @@ void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObj
         return;
     }
     if (pidlFolder || !dataObject) return;
-
-    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(dataObject->GetData(&format, &medium))) return;
-    HDROP drop = static_cast<HDROP>(medium.hGlobal);
-    for (UINT i = 0;; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        if (length == 0) break;
-        // A name that does not fit MAX_PATH would come back cut short and
-        // name another folder; it is skipped like a file.
-        if (length > MAX_PATH) continue;
-        wchar_t path[MAX_PATH + 1] = {};
-        DragQueryFileW(drop, i, path, MAX_PATH + 1);
-        const DWORD attributes = GetFileAttributesW(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) AddSelected(path);
-    }
-    ReleaseStgMedium(&medium);
+    std::wstring last = LastFolderByIdList(dataObject);
+    if (last.empty()) last = LastFolderByDropList(dataObject);
+    if (!last.empty()) AddSelected(last);
 }
 
 // Keeps the path in the ANSI code page, marked storable when the code page

@@ -72,8 +72,9 @@ public:
     STDMETHODIMP SetSite(IUnknown* site) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppv) override;
 
-    // For the add-folder dialog: what Initialize found, and the list after
-    // the dialog has saved it.
+    // For the add-folder dialog: what Initialize found (the clicked folder,
+    // or the last selected item that is a folder), and the list after the
+    // dialog has saved it.
     const std::vector<SelectedFolder>& Selection() const { return selection_; }
     FolderList LoadedFolders() const;
     void FoldersSaved(const FolderList& list);

@@ -36,7 +36,8 @@ protected:
 TEST_F(AddDialog, AddsTheLastSelectedFolder) {
     WriteBytes(dataFile, kExisting);
     MakeDirs("Target", {"A", "B"});
-    Select(target, {"A", "B"});
+    WriteBytes(target + "\\c.txt", "");  // selected after the folders: the last folder is B
+    Select(target, {"A", "B", "c.txt"});
     Run({Dialog(),
          [this] {
              SetDlgItemTextA(dialog, 201, " Mine ");
