@@ -14,6 +14,7 @@
 #include "config/folder_rows_view.h"
 #include "config/resource_ids.h"
 #include "core/folder_rows.h"
+#include "core/list_file.h"
 #include "win/code_page.h"
 #include "win/list_file_io.h"
 
@@ -24,12 +25,17 @@ struct FoldersState {
     ProgramState* program = nullptr;
     HWND list = nullptr;
     LoadStatus load = LoadStatus::Missing;
+    std::string read;          // the file's bytes as read, or as last saved; a save expects them there
+    bool changed = false;      // the rows differ from the file: only then does OK or Apply save
     bool refusalTold = false;  // the user has been told the list is not saved over
 };
 
 FoldersState* StateOf(HWND page) { return reinterpret_cast<FoldersState*>(GetWindowLongPtrA(page, DWLP_USER)); }
 
-void Changed(HWND page) { PropSheet_Changed(GetParent(page), page); }
+void Changed(HWND page) {
+    if (FoldersState* state = StateOf(page)) state->changed = true;
+    PropSheet_Changed(GetParent(page), page);
+}
 
 void AddColumn(HWND list, int index, UINT titleId, int width) {
     std::string title = LoadProgramString(titleId);
@@ -42,15 +48,24 @@ void AddColumn(HWND list, int index, UINT titleId, int width) {
     SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// Reads the file and shows it in the rows. The load appends; the rows must
+// show the file alone, also when the caller shows the sheet again with the
+// list of an earlier run, or the list is read again.
+void LoadRows(FoldersState& state) {
+    ProgramState& program = *state.program;
+    program.folders.Clear();
+    state.load = LoadFolderList(program.dataFilePath, program.folders, &state.read);
+    state.changed = false;
+    SendMessageA(state.list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(state.list, LVM_SETITEMCOUNT, program.folders.Count(), 0);
+    int row = 0;
+    for (const FolderEntry& entry : program.folders) InsertRow(state.list, row++, RowFromEntry(entry));
+}
+
 void OnInit(HWND page, ProgramState* program) {
     auto* state = new FoldersState();
     state->program = program;
     SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    // The load appends; the rows must show the file alone, also when the
-    // caller shows the sheet again with the list of an earlier run.
-    program->folders.Clear();
-    state->load = LoadFolderList(program->dataFilePath, program->folders);
-
     HWND list = state->list = GetDlgItem(page, IDC_FOLDER_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
@@ -61,9 +76,7 @@ void OnInit(HWND page, ProgramState* program) {
     AddColumn(list, 2, IDS_COLUMN_EXPAND, 48);
     AddColumn(list, 3, IDS_COLUMN_SORT, 35);
 
-    SendMessageA(list, LVM_SETITEMCOUNT, program->folders.Count(), 0);
-    int row = 0;
-    for (const FolderEntry& entry : program->folders) InsertRow(list, row++, RowFromEntry(entry));
+    LoadRows(*state);
 }
 
 void OnDelete(HWND page, FoldersState& state) {
@@ -129,6 +142,9 @@ void OnDoubleClick(HWND page, FoldersState& state) {
 // whole is never saved over (the user is told once, and the rows stay);
 // a failed save is told and keeps the sheet open with Apply enabled.
 LONG_PTR OnApply(HWND page, FoldersState& state) {
+    // The sheet asks every page it has shown; rows as read are not saved,
+    // so a change another program made meanwhile stays.
+    if (!state.changed) return PSNRET_NOERROR;
     if (!MaySaveOver(state.load)) {
         if (state.refusalTold) return PSNRET_NOERROR;
         state.refusalTold = true;
@@ -136,16 +152,29 @@ LONG_PTR OnApply(HWND page, FoldersState& state) {
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
     FolderList rebuilt = ListFromRows(ReadRows(state.list), SystemLeadBytes());
-    const SaveStatus saved = SaveFolderList(state.program->dataFilePath, rebuilt);
+    SaveStatus saved = SaveFolderList(state.program->dataFilePath, rebuilt, &state.read);
+    if (saved == SaveStatus::Changed) {
+        // Another program changed the file since it was read: the user chooses.
+        switch (ShowTableMessage(page, IDS_LIST_CHANGED, IDS_SHEET_CAPTION, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES:  // the changed list, without the page's changes
+            LoadRows(state);
+            PropSheet_UnChanged(GetParent(page), page);
+            return PSNRET_INVALID_NOCHANGEPAGE;
+        case IDNO: saved = SaveFolderList(state.program->dataFilePath, rebuilt); break;
+        default: Changed(page); return PSNRET_INVALID_NOCHANGEPAGE;
+        }
+    }
     if (saved != SaveStatus::Saved) {
         ShowTableMessage(page, saved == SaveStatus::TooLarge ? IDS_LIST_FULL : IDS_SAVE_FAILED, IDS_ERROR_CAPTION,
                          MB_ICONHAND);
         Changed(page);
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
-    state.program->folders = std::move(rebuilt);
     // What is on disk now is what the rows hold: later saves may replace it.
+    state.read = SerializeFolderList(rebuilt, SystemLeadBytes()).bytes;
+    state.program->folders = std::move(rebuilt);
     state.load = LoadStatus::Loaded;
+    state.changed = false;
     PropSheet_UnChanged(GetParent(page), page);
     return PSNRET_NOERROR;
 }
@@ -157,7 +186,9 @@ LONG_PTR OnNotify(HWND page, FoldersState& state, const NMHDR& header) {
         const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
         // Cancelled edits have no text; blank names are refused; any other
         // name is taken exactly as typed.
-        return edit.item.pszText && AcceptsNewName(edit.item.pszText, SystemLeadBytes()) ? TRUE : FALSE;
+        const bool accepted = edit.item.pszText && AcceptsNewName(edit.item.pszText, SystemLeadBytes());
+        if (accepted) Changed(page);
+        return accepted ? TRUE : FALSE;
     }
     case NM_DBLCLK:
         if (header.idFrom == IDC_FOLDER_LIST) OnDoubleClick(page, state);

@@ -30,6 +30,7 @@
 #define IDS_NAME_NOT_STORABLE 148  // a name outside the ANSI code page
 #define IDS_SWITCHED_ON_FOR_ALL 149 // switched off for the user, but on for every user by an administrator
 #define IDS_STYLE_FAILED 150       // the menu style could not be saved
+#define IDS_LIST_CHANGED 151       // another program changed the list since it was read: reload, save over, cancel
 
 #define IDD_GENERAL 129
 #define IDD_FOLDERS 130

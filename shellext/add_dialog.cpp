@@ -75,17 +75,38 @@ void OnAdd(HWND dialog, AddDialogState& state) {
         EndDialog(dialog, 0);  // an empty or blank name adds nothing
         return;
     }
+    const FolderEntry added{name, state.path, IsChecked(dialog, IDC_ADD_EXPAND), IsChecked(dialog, IDC_ADD_SORT)};
     FolderList updated = state.handler->LoadedFolders();
-    updated.Append({name, state.path, IsChecked(dialog, IDC_ADD_EXPAND), IsChecked(dialog, IDC_ADD_SORT)});
-    switch (SaveFolderList(Module::DataFilePath(), updated)) {
-    case SaveStatus::Saved:
-        state.handler->FoldersSaved(updated);
-        EndDialog(dialog, IDOK);
-        return;
-    case SaveStatus::TooLarge: ShowError(dialog, IDS_LIST_FULL); break;
-    default: ShowError(dialog, IDS_SAVE_FAILED); break;
+    std::string read = state.handler->ListBytes();
+    // The list as the menu read it, unless another program (Wayleap.exe, or
+    // another menu) changed the file since: then the entry goes after what
+    // the file holds now, and nothing anyone saved is lost.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        updated.Append(added);
+        const SaveStatus saved = SaveFolderList(Module::DataFilePath(), updated, &read);
+        if (saved == SaveStatus::Saved) {
+            state.handler->FoldersSaved(updated);
+            EndDialog(dialog, IDOK);
+            return;
+        }
+        if (saved != SaveStatus::Changed) {
+            ShowError(dialog, saved == SaveStatus::TooLarge ? IDS_LIST_FULL : IDS_SAVE_FAILED);
+            return;  // the file stays as it was; the dialog stays open so the user may try again
+        }
+        updated.Clear();
+        if (!MaySaveOver(LoadFolderList(Module::DataFilePath(), updated, &read))) {
+            ShowError(dialog, IDS_LIST_NOT_READ);
+            return;
+        }
+        for (const FolderEntry& entry : updated) {
+            if (entry.path == added.path) {
+                ShowError(dialog, IDS_ALREADY_LISTED);
+                EndDialog(dialog, 0);
+                return;
+            }
+        }
     }
-    // The file stays as it was; the dialog stays open so the user may try again.
+    ShowError(dialog, IDS_SAVE_FAILED);
 }
 
 }  // namespace

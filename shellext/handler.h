@@ -77,6 +77,8 @@ public:
     // dialog has saved it.
     const std::vector<SelectedFolder>& Selection() const { return selection_; }
     FolderList LoadedFolders() const;
+    // The file's bytes as read (or as last saved); empty when there was none.
+    const std::string& ListBytes() const { return listBytes_; }
     void FoldersSaved(const FolderList& list);
     LoadStatus FolderListStatus() const { return loadStatus_; }
 

@@ -22,6 +22,7 @@
 #define IDS_LIST_FULL 122        // the list file would be too large
 #define IDS_PATH_NOT_STORABLE 123 // the folder's path is outside the ANSI code page
 #define IDS_NAME_NOT_STORABLE 124 // the typed name is outside the ANSI code page
+#define IDS_ALREADY_LISTED 125    // another program listed the folder meanwhile
 
 #define IDD_ADD_FOLDER 201
 #define IDC_ADD_NAME 201

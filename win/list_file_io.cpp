@@ -55,18 +55,31 @@ unique_file CreateTempBeside(const std::string& path, std::string& tempPath) {
 }
 
 // Saved when nobody has the data file open (or there is none yet), Busy when
-// another handle is open on it, Failed when it cannot be written at all.
-SaveStatus ProbeForOthers(const std::string& path) {
+// another handle is open on it, Failed when it cannot be written at all,
+// Changed when `expected` is given and the file holds other bytes.
+SaveStatus ProbeForOthers(const std::string& path, const std::string* expected) {
     // A file the user marked read-only is not replaced (Windows refuses to
     // open it for writing; Wine running as root would not).
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return SaveStatus::Failed;
-    unique_file probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (probe) return SaveStatus::Saved;
-    const DWORD error = GetLastError();
-    if (IsMissingFileError(error)) return SaveStatus::Saved;
-    return IsSharingError(error) ? SaveStatus::Busy : SaveStatus::Failed;
+    unique_file probe(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe) {
+        const DWORD error = GetLastError();
+        if (IsMissingFileError(error)) return expected && !expected->empty() ? SaveStatus::Changed : SaveStatus::Saved;
+        return IsSharingError(error) ? SaveStatus::Busy : SaveStatus::Failed;
+    }
+    if (!expected) return SaveStatus::Saved;
+    // One byte more than expected tells a file that grew.
+    std::string now(expected->size() + 1, '\0');
+    DWORD read = 0;
+    std::size_t filled = 0;
+    while (filled < now.size() &&
+           ReadFile(probe.get(), &now[filled], static_cast<DWORD>(now.size() - filled), &read, nullptr) && read > 0) {
+        filled += read;
+    }
+    now.resize(filled);
+    return now == *expected ? SaveStatus::Saved : SaveStatus::Changed;
 }
 
 }  // namespace
@@ -123,10 +136,13 @@ LoadStatus StatusOf(ParseStop stop) { return stop == ParseStop::Complete ? LoadS
 
 }  // namespace
 
-LoadStatus LoadFolderList(const std::string& path, FolderList& list) {
+LoadStatus LoadFolderList(const std::string& path, FolderList& list, std::string* read) {
     std::string bytes;
+    if (read) read->clear();
     if (std::optional<LoadStatus> failed = ReadListFile(path, bytes)) return *failed;
-    return StatusOf(ParseFolderList(bytes, SystemLeadBytes(), list));
+    const LoadStatus status = StatusOf(ParseFolderList(bytes, SystemLeadBytes(), list));
+    if (read) *read = std::move(bytes);
+    return status;
 }
 
 LoadStatus LoadFolderListViews(const std::string& path, std::string& bytes, std::vector<FolderEntryView>& entries) {
@@ -136,7 +152,7 @@ LoadStatus LoadFolderListViews(const std::string& path, std::string& bytes, std:
     return StatusOf(ParseFolderListViews(bytes, SystemLeadBytes(), entries));
 }
 
-SaveStatus SaveFolderList(const std::string& path, const FolderList& list) {
+SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected) {
     if (path.empty()) return SaveStatus::Failed;
     const Serialized content = SerializeFolderList(list, SystemLeadBytes());
     if (content.status == SerializeStatus::BadEntry) return SaveStatus::InvalidEntry;
@@ -156,7 +172,7 @@ SaveStatus SaveFolderList(const std::string& path, const FolderList& list) {
 
     // A reader or writer of the data file makes the save fail rather than
     // wait: opening it exclusively tells whether anyone has it open.
-    SaveStatus blocked = ProbeForOthers(path);
+    SaveStatus blocked = ProbeForOthers(path, expected);
     if (blocked == SaveStatus::Saved &&
         !MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         // Windows refuses to replace a file that someone opened since the

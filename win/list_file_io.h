@@ -28,8 +28,10 @@ enum class LoadStatus {
 };
 
 // Reads the file at `path` and appends its entries to `list`. The file is
-// opened for reading, shared with other readers only.
-LoadStatus LoadFolderList(const std::string& path, FolderList& list);
+// opened for reading, shared with other readers only. `read` (when given)
+// receives the file's bytes as read (empty when there is no file), which a
+// later save compares with what the file holds then.
+LoadStatus LoadFolderList(const std::string& path, FolderList& list, std::string* read = nullptr);
 
 // The same, for reading in place: `bytes` receives the file and `entries`
 // views into it (replacing what both held), valid while `bytes` is unchanged.
@@ -46,12 +48,18 @@ enum class SaveStatus {
     InvalidEntry,  // an entry cannot be stored (blank name, line break, over-long path...)
     TooLarge,      // the file would be larger than a load reads
     Failed,        // the directory cannot be written, the disk is full, no path...
+    Changed,       // the file no longer holds what the saver read; it is left as it was
 };
 
 // Replaces the file at `path` with `list`. The whole list is written to a
 // temporary file in the same directory first and then moved over the file,
 // so the file always holds either the old list or the new one, complete. On
 // any failure the old file stays as it was and the temporary file is removed.
-SaveStatus SaveFolderList(const std::string& path, const FolderList& list);
+//
+// With `expected` (the bytes a load read; empty for no file), the save happens
+// only while the file still holds exactly those bytes: another program's
+// change since then is never overwritten unasked (Changed). The file is
+// compared while it is held open exclusively, just before it is replaced.
+SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected = nullptr);
 
 }  // namespace wayleap

@@ -101,6 +101,39 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     }
 }
 
+// Another program (the add dialog in Explorer) changes the file while the
+// page shows it. OK without changes saves nothing, so its change stays; with
+// changes the user is asked: Yes shows the changed list and keeps it, No
+// saves the rows over it, Cancel saves nothing.
+TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
+    const std::string theirs = FileOf("ABCD") + Record("Theirs", "C:\\Theirs", false, false);
+    const Step changeFile = steps::Do([&] { WriteBytes(dataFile, theirs); });
+    const Step deleteFirst = Select({0}), askDelete = steps::Answer("Wayleap - Delete", IDOK);
+    const struct {
+        const char* what;
+        int answer;  // 0: not asked
+        std::string after;
+    } cases[] = {{"OK without changes", 0, theirs}, {"Yes", IDYES, theirs}, {"No", IDNO, FileOf("BCD")},
+                 {"Cancel", IDCANCEL, theirs}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
+        std::vector<Step> steps{ShowPage(kFolders)};
+        if (c.answer) steps.insert(steps.end(), {deleteFirst, Click(kFolders, IDC_DELETE), askDelete});
+        steps.insert(steps.end(), {changeFile, Press(PSBTN_OK)});
+        if (c.answer) steps.push_back(steps::Answer(kSheetCaption, c.answer, &told));
+        if (c.answer == IDYES) {
+            steps.push_back(steps::Do([&] { EXPECT_EQ(ListView_GetItemCount(List()), 5) << "the changed list shown"; }));
+        }
+        if (c.answer == IDYES || c.answer == IDCANCEL) steps.push_back(Press(PSBTN_CANCEL));  // still open
+        RunSheet(steps);
+        EXPECT_EQ(ReadBytes(dataFile), c.after);
+        if (c.answer) {
+            EXPECT_EQ(told.substr(0, 40), "Another program changed your folder list");
+        }
+    }
+}
+
 constexpr char kNameNotHeld[] =
     "The name has characters that the Windows language for non-Unicode programs can not hold, and your folder list "
     "(FolderList.dat) is kept in that language. Please type another name.";

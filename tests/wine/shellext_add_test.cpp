@@ -48,6 +48,25 @@ TEST_F(AddDialog, AddsTheLastSelectedFolder) {
     EXPECT_EQ(ReadBytes(dataFile), std::string(kExisting) + "Mine\n" + target + "\\B|1|0\n");
 }
 
+// The file changed since the menu was built (Wayleap.exe saved, or another
+// menu added): the entry goes after what the file holds now; a folder listed
+// meanwhile is told and nothing is saved.
+TEST_F(AddDialog, AppendsToAFileChangedSinceTheMenu) {
+    WriteBytes(dataFile, kExisting);
+    Select(target);
+    const std::string now = std::string(kExisting) + "Theirs\nC:\\Theirs|0|0\n";
+    WriteBytes(dataFile, now);
+    Run({Dialog(), [this] { return SetDlgItemTextA(dialog, 201, "Mine"), true; }, Press(IDOK),
+         [this] { return !IsWindow(dialog); }});
+    EXPECT_EQ(ReadBytes(dataFile), now + "Mine\n" + target + "|0|0\n");
+
+    Select(target);
+    WriteBytes(dataFile, now + "Listed\n" + target + "|0|0\n");
+    Run({Dialog(), Press(IDOK), CloseError(error), [this] { return !IsWindow(dialog); }});
+    EXPECT_EQ(error.substr(0, 40), "This folder is in your folder list alrea");
+    EXPECT_EQ(ReadBytes(dataFile), now + "Listed\n" + target + "|0|0\n");
+}
+
 TEST_F(AddDialog, ListNotReadWholeIsNeverSavedOver) {
     const std::string partial = std::string(kExisting) + std::string(300, 'n') + "\nC:\\Lost|0|0\n";
     for (const bool held : {false, true}) {
