@@ -14,6 +14,11 @@
 #include "shellext/subfolder_threads.h"
 #include "skipdoorcm.h"
 
+// libstdc++'s own: frees the runtime's emergency exception pool.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
 using namespace wayleap::shellext;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -39,6 +44,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             DestroyListings();
             FreeNavigationState();
             Module::Detach();
+            // The C++ runtime linked into the DLL keeps a pool for exceptions
+            // thrown when memory runs out; Explorer loads and unloads the DLL
+            // many times, so the pool goes with each unload.
+            __gnu_cxx::__freeres();
         }
         DeleteMenuBitmapLock();
         DeleteNavigationLock();
