@@ -528,23 +528,6 @@ void NavigateOpenDialog(const std::string& startFolder) {
 // "Save As" shows), with a file name typed in: the dialog goes to the folder
 // and the name stays. The handler gets the dialog's own browser as its site,
 // as the dialog's view gives it.
-std::string SaveDialogFolder(IFileDialog* dialog) {
-    IShellItem* item = nullptr;
-    wchar_t* name = nullptr;
-    if (FAILED(dialog->GetFolder(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return {};
-    item->Release();
-    const std::string path = wayleap::WideToAnsiBest(name);
-    CoTaskMemFree(name);
-    return path;
-}
-
-std::wstring SaveDialogName(IFileDialog* dialog) {
-    wchar_t* name = nullptr;
-    const std::wstring text = SUCCEEDED(dialog->GetFileName(&name)) && name ? name : L"";
-    CoTaskMemFree(name);
-    return text;
-}
-
 void NavigateSaveDialog(const std::string& startFolder) {
     const wchar_t* typed = L"report 2026.txt";
     Say("A Save dialog (IFileSaveDialog) showing %s, with \"report 2026.txt\" typed as the file name", startFolder);
@@ -572,7 +555,7 @@ void NavigateSaveDialog(const std::string& startFolder) {
             window = FindWindowA("#32770", "Save As - Wayleap demo");
             if (!window) return false;
             SetWindowPos(window, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE);
-            before = SaveDialogFolder(dialog);
+            before = wayleap::test::FolderOf(dialog);
             return true;
         },
         [&] {
@@ -590,8 +573,8 @@ void NavigateSaveDialog(const std::string& startFolder) {
         },
         [&] { return true; },  // the dialog goes to the folder
         [&] {
-            after = SaveDialogFolder(dialog);
-            nameAfter = SaveDialogName(dialog);
+            after = wayleap::test::FolderOf(dialog);
+            nameAfter = wayleap::test::FileNameOf(dialog);
             Picture("save-dialog-3-after", window);
             PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             return true;

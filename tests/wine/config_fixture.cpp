@@ -16,18 +16,18 @@ HKEY Classes(bool machine, unique_hkey& holder) {
     return holder.get();
 }
 
-std::string HandlerKeyValue(bool machine, const char* subKey) {
+}  // namespace
+
+std::string ClassesValue(bool machine, const std::string& subKey) {
     unique_hkey classes, key;
     char text[512] = {};
     DWORD size = sizeof text - 1;
-    if (RegOpenKeyExA(Classes(machine, classes), subKey, 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(Classes(machine, classes), subKey.c_str(), 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS) {
         return "<none>";
     }
     return RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS
                ? text : "<none>";
 }
-
-}  // namespace
 
 void CleanSettings() {
     for (const bool machine : {false, true}) {
@@ -59,8 +59,8 @@ void StoreSettings(bool enabled, bool submenu, bool machine) {
 }
 
 StoredSettings ReadStoredSettings() {
-    StoredSettings s{HandlerKeyValue(false, kFolderHandlerKey), HandlerKeyValue(false, kBackgroundHandlerKey), "<none>",
-                     HandlerKeyValue(true, kFolderHandlerKey), HandlerKeyValue(true, kBackgroundHandlerKey)};
+    StoredSettings s{ClassesValue(false, kFolderHandlerKey), ClassesValue(false, kBackgroundHandlerKey), "<none>",
+                     ClassesValue(true, kFolderHandlerKey), ClassesValue(true, kBackgroundHandlerKey)};
     DWORD value = 0, size = sizeof value;
     const LONG read = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kSubmenuValue, RRF_RT_REG_DWORD, nullptr, &value, &size);
     if (read != ERROR_FILE_NOT_FOUND) s.submenu = read == ERROR_SUCCESS ? std::to_string(value) : "<bad>";

@@ -32,6 +32,9 @@ void CleanSettings();
 // Sets the default value of a handler key (kFolderHandlerKey or
 // kBackgroundHandlerKey) in the user's or the machine's (`machine`) classes.
 void SetHandlerKey(bool machine, const char* subKey, const std::string& value);
+// The default value of a key of the user's or the machine's (`machine`)
+// classes, read in the 64-bit view; "<none>" when the key or the value is missing.
+std::string ClassesValue(bool machine, const std::string& subKey);
 // Stores the settings as a previous run would have: the handler keys naming
 // the handler's CLSID when `enabled` (the machine's: as an administrator
 // would have), and the menu style.

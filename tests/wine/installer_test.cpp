@@ -45,18 +45,6 @@ bool KeyExists(HKEY root, const std::string& subKey, REGSAM view = 0) {
     return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
-std::string UserValue(const std::string& subKey) {
-    unique_hkey classes, key;
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value - 1;
-    OpenClasses(HKEY_CURRENT_USER, KEY_READ, classes.put());
-    if (RegOpenKeyExA(classes.get(), subKey.c_str(), 0, KEY_READ | kClassesView, key.put()) != ERROR_SUCCESS ||
-        RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
-        return "<none>";
-    }
-    return value;
-}
-
 std::string ShortPath(const std::string& path) {
     char shortPath[MAX_PATH] = {};
     GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
@@ -149,9 +137,9 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     EXPECT_TRUE(FileExists(Shortcut()));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored) << "installing does not switch the menu on";
     // Each DLL's class in its own view of the user's classes, and the ProgIDs.
-    EXPECT_EQ(UserValue(kUserKeys[0] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM.dll"));
-    EXPECT_EQ(UserValue(kUserKeys[1] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM64.dll"));
-    EXPECT_EQ(UserValue("SkipdoorCM.SkipdoorCMH\\CLSID"), kHandlerClsidText);
+    EXPECT_EQ(ClassesValue(false, kUserKeys[0] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM.dll"));
+    EXPECT_EQ(ClassesValue(false, kUserKeys[1] + "\\InprocServer32"), ShortPath(kDir + "\\SkipdoorCM64.dll"));
+    EXPECT_EQ(ClassesValue(false, "SkipdoorCM.SkipdoorCMH\\CLSID"), kHandlerClsidText);
 
     // The user switches the menu on in the installed Wayleap.exe.
     DWORD processId = 0;
@@ -194,7 +182,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     ASSERT_TRUE(Uninstall());
     for (const std::string& name : kFiles) EXPECT_FALSE(FileExists(kDir + "\\" + name)) << name;
     EXPECT_FALSE(FileExists(Shortcut()));
-    for (const std::string& key : kUserKeys) EXPECT_EQ(UserValue(key), "<none>") << key;
+    for (const std::string& key : kUserKeys) EXPECT_EQ(ClassesValue(false, key), "<none>") << key;
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
 
     // Installed again the list is there. With the DLLs deleted by hand the
@@ -204,7 +192,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     EXPECT_EQ(ReadBytes(kDataFile), kTwoEntries);
     for (int bits : {0, 1}) ASSERT_TRUE(DeleteFileA((kDir + "\\" + kFiles[1 + bits]).c_str()));
     ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
-    for (const std::string& key : kUserKeys) EXPECT_EQ(UserValue(key), "<none>") << key;
+    for (const std::string& key : kUserKeys) EXPECT_EQ(ClassesValue(false, key), "<none>") << key;
     EXPECT_FALSE(FileExists(kDir));
     EXPECT_EQ(ReadStoredSettings(), kNothingStored);
 }

@@ -274,20 +274,6 @@ TEST_F(Invoke, OpenDialogsGoToTheFolderAndKeepTheirFileName) {
     }
 }
 
-std::string FolderOf(IFileDialog* dialog) {
-    IShellItem* item = nullptr;
-    wchar_t* name = nullptr;
-    if (FAILED(dialog->GetFolder(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return {};
-    item->Release();
-    const std::string path = WideToAnsiBest(name);
-    return CoTaskMemFree(name), path;
-}
-std::wstring NameOf(IFileDialog* dialog) {
-    wchar_t* name = nullptr;
-    const std::wstring text = SUCCEEDED(dialog->GetFileName(&name)) && name ? name : L"";
-    return CoTaskMemFree(name), text;
-}
-
 // Wine's item dialogs. Given the dialog's own browser as its site, as the
 // dialog's view gives it (Wine's browser control inside the dialog answers
 // 0x0407 with it), the handler moves Save, Open and folder-picker dialogs
@@ -326,7 +312,7 @@ TEST_F(Invoke, ItemDialogsGoToTheFolderAndKeepTheTypedName) {
         // The folder and the name, and that the dialog is still open: nothing was accepted.
         const auto shows = [&](const std::string& folder) {
             EXPECT_EQ(lstrcmpiA(FolderOf(dialog).c_str(), folder.c_str()), 0) << FolderOf(dialog);
-            if (!kind.picker) EXPECT_EQ(NameOf(dialog), typed);
+            if (!kind.picker) EXPECT_EQ(FileNameOf(dialog), typed);
             EXPECT_TRUE(IsWindowVisible(window));
         };
         TimerScript script({

@@ -95,6 +95,25 @@ int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     return static_cast<int>(code);
 }
 
+std::string FolderOf(IFileDialog* dialog) {
+    IShellItem* item = nullptr;
+    wchar_t* name = nullptr;
+    if (FAILED(dialog->GetFolder(&item))) return {};
+    const HRESULT named = item->GetDisplayName(SIGDN_FILESYSPATH, &name);
+    item->Release();
+    if (FAILED(named)) return {};
+    const std::string path = WideToAnsiBest(name);
+    CoTaskMemFree(name);
+    return path;
+}
+
+std::wstring FileNameOf(IFileDialog* dialog) {
+    wchar_t* name = nullptr;
+    const std::wstring text = SUCCEEDED(dialog->GetFileName(&name)) && name ? name : L"";
+    CoTaskMemFree(name);
+    return text;
+}
+
 HRESULT CreateRegisteredObject(const std::string& clsid, REFIID riid, void** object) {
     *object = nullptr;
     const std::string server = RegisteredServer(clsid);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
@@ -52,6 +53,11 @@ struct WideDir {
 // machine's alone): the DLL is loaded and asked for its class factory. The
 // DLL stays loaded.
 HRESULT CreateRegisteredObject(const std::string& clsid, REFIID riid, void** object);
+
+// The folder an item dialog shows (its file-system path, in the ANSI code
+// page) and the file name in its box; empty when it has none.
+std::string FolderOf(IFileDialog* dialog);
+std::wstring FileNameOf(IFileDialog* dialog);
 
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
