@@ -2,7 +2,9 @@
 #include "shellext/handler.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <cwchar>
 #include <limits>
 #include <new>
 #include <optional>
@@ -163,12 +165,17 @@ std::wstring LastFolderByIdList(IDataObject* dataObject) {
                 (attributes & (SFGAO_FOLDER | SFGAO_FILESYSTEM)) != (SFGAO_FOLDER | SFGAO_FILESYSTEM)) {
                 continue;
             }
-            if (PIDLIST_ABSOLUTE full = ILCombine(parentList, child)) {
-                wchar_t path[MAX_PATH + 1] = {};
-                if (SHGetPathFromIDListW(full, path)) found = path;
-                ILFree(full);
+            // The parent names its own item: SHGetPathFromIDList would bind to
+            // the parent folder all over again. A path that does not fit
+            // MAX_PATH is skipped like a file, never cut.
+            STRRET name = {};
+            wchar_t* path = nullptr;
+            if (SUCCEEDED(parent->GetDisplayNameOf(child, SHGDN_FORPARSING, &name)) &&
+                SUCCEEDED(StrRetToStrW(&name, child, &path))) {
+                if (wcslen(path) < MAX_PATH) found = path;
+                CoTaskMemFree(path);
             }
-            break;
+            if (!found.empty()) break;
         }
         GlobalUnlock(medium.hGlobal);
     }
