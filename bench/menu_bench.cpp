@@ -7,7 +7,7 @@
 // next one. Then runs many create/Initialize/QueryContextMenu/destroy cycles
 // and shows that GDI, USER, kernel handles and heap stay flat, and as many
 // (at most 1,000) cycles of loading the DLL, building a menu and unloading it,
-// after which the heap is flat too.
+// after which heap, kernel handles and TLS indexes are flat too.
 //   menu_bench.exe PATH-TO-SkipdoorCM.dll [leak-cycles [SLOW-FOLDER]]
 #include <windows.h>
 #include <objbase.h>
@@ -194,6 +194,7 @@ struct Resources {
     DWORD gdi, user, handles;
     SIZE_T heap;
     ULONG_PTR nextGdi, nextUser, nextKernel;
+    DWORD freeTls;  // TLS indexes still free (a process has 1,088)
 };
 
 // Bytes in use in every heap of the process (the C runtime's own included).
@@ -227,15 +228,19 @@ Resources Measure() {
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     r.nextKernel = reinterpret_cast<ULONG_PTR>(event);
     CloseHandle(event);
+    std::vector<DWORD> tls;
+    for (DWORD index; (index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) tls.push_back(index);
+    for (DWORD index : tls) TlsFree(index);
+    r.freeTls = static_cast<DWORD>(tls.size());
     return r;
 }
 
 void Print(const char* when, const Resources& r) {
     std::printf("  %-7s GDI objects %4lu, USER objects %4lu, handles %4lu, heap in use %9lu bytes;"
-                " next free slot: GDI %#6lx, USER %#6lx, kernel %#6lx\n",
+                " next free slot: GDI %#6lx, USER %#6lx, kernel %#6lx; free TLS indexes %4lu\n",
                 when, r.gdi, r.user, r.handles, static_cast<unsigned long>(r.heap),
                 static_cast<unsigned long>(r.nextGdi), static_cast<unsigned long>(r.nextUser),
-                static_cast<unsigned long>(r.nextKernel));
+                static_cast<unsigned long>(r.nextKernel), r.freeTls);
 }
 
 }  // namespace
@@ -450,7 +455,9 @@ int main(int argc, char** argv) {
     const Resources loadAfter = Measure();
     Print("before", loadBefore);
     Print("after", loadAfter);
-    const bool loadFlat = unloaded && loadAfter.heap <= loadBefore.heap + 4096 && loadAfter.handles <= loadBefore.handles;
+    const bool loadFlat = unloaded && loadAfter.heap <= loadBefore.heap + 4096 &&
+                          loadAfter.handles <= loadBefore.handles && loadAfter.nextKernel <= loadBefore.nextKernel &&
+                          loadAfter.freeTls >= loadBefore.freeTls;
     std::printf("  %s; per load: heap %+ld bytes, next kernel handle slot %+ld; %s\n",
                 unloaded ? "unloaded each time" : "NOT UNLOADED",
                 static_cast<long>((static_cast<long long>(loadAfter.heap) - static_cast<long long>(loadBefore.heap)) / loads),

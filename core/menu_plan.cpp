@@ -107,8 +107,8 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     MenuPlan plan;
     if (!inputs.maxOffset) return plan;
     const unsigned maxOffset = *inputs.maxOffset;
-    static const std::vector<FolderEntryView> kNoFolders;
-    const std::vector<FolderEntryView>& folders = inputs.folders ? *inputs.folders : kNoFolders;
+    const std::vector<FolderEntryView> noFolders;
+    const std::vector<FolderEntryView>& folders = inputs.folders ? *inputs.folders : noFolders;
 
     // Checked against the whole list, also entries left out for lack of ids:
     // the folder is listed whether or not this menu can show it.

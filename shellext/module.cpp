@@ -20,10 +20,9 @@ std::string* g_programPath = nullptr;
 
 constexpr std::size_t kProgramPathChars = 264;
 
-const std::string& EmptyString() {
-    static const std::string empty;
-    return empty;
-}
+// At namespace scope, as every static of the DLL: a function's own static
+// would take the thread runtime's once-lock (see SystemLeadBytes).
+const std::string g_empty;
 
 }  // namespace
 
@@ -52,9 +51,9 @@ void Module::Detach() {
 }
 
 HINSTANCE Module::Instance() { return g_instance; }
-const std::string& Module::Directory() { return g_directory ? *g_directory : EmptyString(); }
-const std::string& Module::DataFilePath() { return g_dataFilePath ? *g_dataFilePath : EmptyString(); }
-const std::string& Module::ProgramPath() { return g_programPath ? *g_programPath : EmptyString(); }
+const std::string& Module::Directory() { return g_directory ? *g_directory : g_empty; }
+const std::string& Module::DataFilePath() { return g_dataFilePath ? *g_dataFilePath : g_empty; }
+const std::string& Module::ProgramPath() { return g_programPath ? *g_programPath : g_empty; }
 
 void Module::Lock() { InterlockedIncrement(&g_lockCount); }
 void Module::Unlock() { InterlockedDecrement(&g_lockCount); }

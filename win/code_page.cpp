@@ -29,13 +29,15 @@ std::string WideToAnsi(std::wstring_view text, DWORD flags, BOOL* usedDefault) {
     return ansi;
 }
 
+// The ANSI code page cannot change while a process runs, so it is read once,
+// when the module loads. Not as a function's own static: its first use would
+// take the thread runtime's once-lock, which in SkipdoorCM.dll keeps a TLS
+// index and two handles of the shell's thread for every load of the DLL.
+const LeadBytes g_systemLeadBytes = ReadLeadBytes();
+
 }  // namespace
 
-const LeadBytes& SystemLeadBytes() {
-    // The ANSI code page cannot change while a process runs.
-    static const LeadBytes lead = ReadLeadBytes();
-    return lead;
-}
+const LeadBytes& SystemLeadBytes() { return g_systemLeadBytes; }
 
 std::wstring AnsiToWide(std::string_view text) {
     if (text.empty()) return {};

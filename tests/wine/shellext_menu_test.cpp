@@ -228,3 +228,48 @@ TEST_F(Menu, DoubleByteHelpTextIsCutBetweenCharacters) {
 }
 
 }  // namespace
+
+// Explorer unloads the DLL when idle and loads it again, many times while it
+// runs: a load, a menu and an unload leave no kernel handle or TLS index
+// behind (a process has only 1,088 TLS indexes).
+TEST_F(Menu, LoadingAndUnloadingLeavesNothingBehind) {
+    const std::string copy = MakeDirs("copy") + "\\" + dll.path.substr(dll.dir.size());
+    ASSERT_TRUE(CopyFileA(dll.path.c_str(), copy.c_str(), FALSE));
+    PIDLIST_ABSOLUTE folder = ILCreateFromPathW(AnsiToWide(scratch.path()).c_str());
+    const auto cycle = [&] {
+        HMODULE module = LoadLibraryA(copy.c_str());
+        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+        IClassFactory* factory = nullptr;
+        IShellExtInit* init = nullptr;
+        IContextMenu* menu = nullptr;
+        HMENU hmenu = CreatePopupMenu();
+        if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) &&
+            SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init))) &&
+            SUCCEEDED(init->Initialize(folder, nullptr, nullptr)) &&
+            SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)))) {
+            menu->QueryContextMenu(hmenu, 0, 1, 0x7FFF, CMF_NORMAL);
+        }
+        for (IUnknown* object : {static_cast<IUnknown*>(menu), static_cast<IUnknown*>(init),
+                                 static_cast<IUnknown*>(factory)}) {
+            if (object) object->Release();
+        }
+        EXPECT_GT(GetMenuItemCount(hmenu), 0);
+        DestroyMenu(hmenu);
+        FreeLibrary(module);
+        EXPECT_EQ(GetModuleHandleA(copy.c_str()), nullptr);
+    };
+    const auto taken = [] {  // the next kernel handle, and how many TLS indexes are free
+        HANDLE next = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        CloseHandle(next);
+        std::vector<DWORD> tls;
+        for (DWORD index; (index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) tls.push_back(index);
+        for (DWORD index : tls) TlsFree(index);
+        return std::make_pair(next, tls.size());
+    };
+    cycle();
+    const auto before = taken();
+    for (int i = 0; i < 20; ++i) cycle();
+    EXPECT_EQ(taken(), before) << "(next kernel handle, free TLS indexes)";
+    ILFree(folder);
+}
