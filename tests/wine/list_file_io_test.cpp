@@ -93,4 +93,26 @@ TEST_F(ListFileIo, RefusedSaveChangesNothing) {
     ExpectTwoEntriesOnly("over 64 KiB");
 }
 
+// A save given the bytes its load read happens only while the file still
+// holds exactly them; otherwise another program's change stays as it is.
+TEST_F(ListFileIo, SaveOverAChangedFileIsRefused) {
+    const std::string grown = kTwoEntries + std::string(70000, '\n');
+    const struct { const char* why; const char* now; std::string expected; SaveStatus status; } cases[] = {
+        {"unchanged", kTwoEntries.c_str(), kTwoEntries, SaveStatus::Saved},
+        {"replaced", "Other\nC:\\Other|0|0\n", kTwoEntries, SaveStatus::Changed},
+        {"grown past 64 KiB", grown.c_str(), kTwoEntries, SaveStatus::Changed},
+        {"deleted", nullptr, kTwoEntries, SaveStatus::Changed},
+        {"made where there was none", kTwoEntries.c_str(), "", SaveStatus::Changed},
+    };
+    FolderList one;
+    one.Append({"Saved", "C:\\Saved", false, false});
+    for (const auto& c : cases) {
+        DeleteFileA(data.c_str());
+        if (c.now) ASSERT_TRUE(WriteBytes(data, c.now)) << c.why;
+        EXPECT_EQ(SaveFolderList(data, one, &c.expected), c.status) << c.why;
+        const std::string expectedNow = c.status == SaveStatus::Saved ? "Saved\nC:\\Saved|0|0\n" : c.now ? c.now : "";
+        EXPECT_EQ(FileExists(data) ? ReadBytes(data) : "", expectedNow) << c.why;
+    }
+}
+
 }  // namespace
