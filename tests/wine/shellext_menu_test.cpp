@@ -5,6 +5,7 @@
 // they open, and help texts and verbs through GetCommandString.
 #include <tuple>
 
+#include "shellext/com_util.h"
 #include "tests/wine/shellext_fixture.h"
 #include "win/code_page.h"
 
@@ -243,22 +244,19 @@ TEST_F(Menu, LoadingAndUnloadingLeavesNothingBehind) {
         HMODULE module = LoadLibraryA(copy.c_str());
         auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
             reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-        IClassFactory* factory = nullptr;
-        IShellExtInit* init = nullptr;
-        IContextMenu* menu = nullptr;
+        shellext::ComPtr<IClassFactory> factory;
+        shellext::ComPtr<IShellExtInit> init;
+        shellext::ComPtr<IContextMenu> menu;
         HMENU hmenu = CreatePopupMenu();
-        if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) &&
-            SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init))) &&
+        if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, factory.put_void())) &&
+            SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, init.put_void())) &&
             SUCCEEDED(init->Initialize(folder, nullptr, nullptr)) &&
-            SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)))) {
+            SUCCEEDED(init->QueryInterface(IID_IContextMenu, menu.put_void()))) {
             menu->QueryContextMenu(hmenu, 0, 1, 0x7FFF, CMF_NORMAL);
-        }
-        for (IUnknown* object : {static_cast<IUnknown*>(menu), static_cast<IUnknown*>(init),
-                                 static_cast<IUnknown*>(factory)}) {
-            if (object) object->Release();
         }
         EXPECT_GT(GetMenuItemCount(hmenu), 0);
         DestroyMenu(hmenu);
+        menu.reset(), init.reset(), factory.reset();
         FreeLibrary(module);
         EXPECT_EQ(GetModuleHandleA(copy.c_str()), nullptr);
     };
