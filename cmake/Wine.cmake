@@ -19,10 +19,11 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 400 SKIP_
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine)
 
 # Adds a GoogleTest program as one ctest test run under Wine. Each program is a
-# group of related cases; its own output lists them one by one.
+# group of related cases; its own output lists them one by one. Its watchdog
+# ends a hung test within seconds; the time limit is only a backstop.
 function(wayleap_add_wine_test name target)
     add_test(NAME wine.${name} COMMAND ${target} ${ARGN})
-    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 SKIP_RETURN_CODE 77)
+    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 60 SKIP_RETURN_CODE 77)
 endfunction()
 
 # Marks tests of a 64-bit tree that start 32-bit Windows programs (the

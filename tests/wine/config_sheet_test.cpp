@@ -107,7 +107,7 @@ TEST_F(ConfigSheetTest, ProgramShowsTheSheetAndEndsWithoutWritingWhenCancelled) 
     EXPECT_EQ(SendDlgItemMessageA(shown, 0x3020, TCM_GETITEMCOUNT, 0, 0), 3) << "General, Folders, About";
     PostMessageA(shown, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     DWORD code = 1;
-    if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
+    if (!WaitForProcess(process.get(), 30000)) TerminateProcess(process.get(), 1);
     EXPECT_TRUE(GetExitCodeProcess(process.get(), &code) && code == 0) << "the program did not end by itself";
     EXPECT_EQ(ReadStoredSettings(), kNothingStored);
 }

@@ -31,7 +31,7 @@ std::string DataPathSeenBy(const std::wstring& exePath, const std::string& outFi
         return "<not started: " + std::to_string(GetLastError()) + ">";
     }
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForProcess(process.hProcess, 60000)) GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code == 0 ? ReadBytes(outFile) : "<failed: exit code " + std::to_string(code) + ">";
@@ -112,5 +112,6 @@ int main(int argc, char** argv) {
         return WriteBytes(argv[2], ModuleDataFilePath(GetModuleHandleA(nullptr), kFileNameString)) ? 0 : 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
+    StartWatchdog();
     return RUN_ALL_TESTS();
 }

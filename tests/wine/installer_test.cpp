@@ -149,7 +149,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     const HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     SendMessageTimeoutA(GetDlgItem(general, IDC_ENABLE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    ASSERT_EQ(WaitForSingleObject(program.get(), 30000), WAIT_OBJECT_0) << "Wayleap.exe did not end";
+    ASSERT_TRUE(WaitForProcess(program.get(), 30000)) << "Wayleap.exe did not end";
     EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
     EXPECT_EQ(MachineTraces(), machineBefore) << "nothing of Wayleap's under HKEY_LOCAL_MACHINE";
 
@@ -201,6 +201,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    StartWatchdog();
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s SETUP.exe I686-PROBE.exe X86_64-PROBE.exe [gtest options]\n", argv[0]);
         return 2;

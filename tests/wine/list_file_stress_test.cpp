@@ -46,12 +46,13 @@ TEST(ListFileStress, LoadsNeverSeeATornList) {
     bool saverDone = false;
     for (int round = 0; (!saverDone || round < kRounds) && round < 100 * kRounds; ++round) {
         saverDone = WaitForSingleObject(saver.get(), 0) == WAIT_OBJECT_0;
+        NoteProgress();
         FolderList list;
         const LoadStatus status = LoadFolderList(path, list);
         if (status == LoadStatus::Loaded && (list == kListA || list == kListB)) ++whole;
         else if (status != LoadStatus::Unreadable) ++torn;  // Unreadable: met the saver's exclusive check
     }
-    ASSERT_EQ(WaitForSingleObject(saver.get(), 60000), WAIT_OBJECT_0);
+    ASSERT_TRUE(WaitForProcess(saver.get(), 60000));
     DWORD code = 1;
     GetExitCodeProcess(saver.get(), &code);
     EXPECT_EQ(code, 0u) << "the saver met an error other than a busy file, or never saved";
@@ -65,5 +66,6 @@ TEST(ListFileStress, LoadsNeverSeeATornList) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--saver") == 0) return RunSaver(argv[2]);
     ::testing::InitGoogleTest(&argc, argv);
+    StartWatchdog();
     return RUN_ALL_TESTS();
 }

@@ -161,6 +161,7 @@ void InvokeTest::SetUp() {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    wayleap::test::StartWatchdog();
     wayleap::test::g_builtDll = wayleap::test::WinePath(argc > 1 ? argv[1] : "");  // PATH-TO-SkipdoorCM.dll
     if (argc > 2) wayleap::test::g_slowFolder = wayleap::test::WinePath(argv[2]);  // tools/make-slow-folder.sh's
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

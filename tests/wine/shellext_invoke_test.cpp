@@ -360,10 +360,12 @@ struct StandInDialog {
     explicit StandInDialog(HWND parent = nullptr) {
         alignas(4) WORD layout[12] = {};
         auto* dialog = reinterpret_cast<DLGTEMPLATE*>(layout);
-        dialog->style = parent ? WS_CHILD | WS_VISIBLE | DS_CONTROL : WS_POPUP | WS_VISIBLE | WS_CAPTION;
+        dialog->style = parent ? WS_CHILD | WS_VISIBLE | DS_CONTROL : WS_POPUP | WS_CAPTION;
         dialog->cx = 320;
         dialog->cy = 160;
         hwnd = CreateDialogIndirectParamW(nullptr, dialog, parent, Proc, reinterpret_cast<LPARAM>(this));
+        MarkOwnDialog(hwnd);  // before it shows: the test's own, not one a fault opened
+        ShowWindow(hwnd, SW_SHOW);
     }
     ~StandInDialog() { DestroyWindow(hwnd); }
     static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/wine/window_driver.h"
 #include "win/code_page.h"
 #include "win/registry_classes.h"
 
@@ -87,10 +88,14 @@ unique_file StartProcess(const std::string& commandLine, const std::string& dir,
     return unique_file(started ? info.hProcess : INVALID_HANDLE_VALUE);
 }
 
+bool WaitForProcess(HANDLE process, DWORD timeoutMs) {
+    return PumpUntil([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
     const unique_file process = StartProcess(commandLine);
     DWORD code = static_cast<DWORD>(-1);
-    if (process && WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
+    if (process && !WaitForProcess(process.get(), timeoutMs)) TerminateProcess(process.get(), 1);
     else if (process) GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/watchdog.h"
 #include "win/unique_handle.h"
 
 namespace wayleap::test {
@@ -67,6 +68,9 @@ inline std::string OwnDir() { return OwnPath().substr(0, OwnPath().find_last_of(
 // waiting for it. The process handle, invalid when it could not be started;
 // `processId` (when given) receives its id.
 unique_file StartProcess(const std::string& commandLine, const std::string& dir = {}, DWORD* processId = nullptr);
+// Waits for a process to end, running this thread's messages meanwhile; false
+// when it has not ended within `timeoutMs`.
+bool WaitForProcess(HANDLE process, DWORD timeoutMs);
 // Runs `commandLine` and waits for it; returns its exit code, or -1 when it
 // could not be started or did not finish within `timeoutMs`.
 int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);

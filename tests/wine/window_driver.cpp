@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/wine/watchdog.h"
+
 #include <map>
 #include <utility>
 
@@ -54,6 +56,7 @@ HWND FindProcessDialog(DWORD processId, const char* caption, HWND skip) {
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     for (const DWORD start = GetTickCount(); !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        NoteProgress();
         if (GetTickCount() - start > timeoutMs) return false;
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&msg), DispatchMessageA(&msg);
     }
@@ -63,12 +66,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 TimerScript::TimerScript(std::vector<Step> steps, DWORD timeoutMs, UINT intervalMs)
     : steps_(std::move(steps)), start_(GetTickCount()), timeoutMs_(timeoutMs) {
     timer_ = finished() ? 0 : SetTimer(nullptr, 0, intervalMs, Tick);
-    if (timer_) g_scripts[timer_] = this;
+    if (timer_) g_scripts[timer_] = this, NoteScript(+1);
 }
 
 void TimerScript::Stop() {
+    if (!timer_) return;
     KillTimer(nullptr, timer_);
     g_scripts.erase(std::exchange(timer_, 0));
+    NoteScript(-1);
 }
 
 // Runs the next step of the timer's script, unless one of its steps is still
@@ -78,9 +83,10 @@ void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
     const auto it = g_scripts.find(id);
     if (it == g_scripts.end() || it->second->running_) return;
     TimerScript& script = *it->second;
+    NoteProgress();
     script.timedOut_ = GetTickCount() - script.start_ > script.timeoutMs_;
     EXPECT_FALSE(script.timedOut_) << "the window script timed out at step " << script.next_ + 1 << " of "
-                                   << script.steps_.size();
+                                   << script.steps_.size() << "; open then:\n" << OpenWindows();
     script.running_ = !script.timedOut_;
     if (script.timedOut_ || (script.steps_[script.next_]() && ++script.next_ >= script.steps_.size())) script.Stop();
     if (script.timedOut_) CloseThreadDialogs();
