@@ -150,6 +150,24 @@ TEST_F(AddDialog, WhatTheCodePageCannotHoldIsRefusedAndTold) {
         EXPECT_EQ(error, c.told);
         EXPECT_EQ(ReadBytes(dataFile), list);
     }
+    // Of several selected folders the one proposed, the last, is the one judged.
+    const WideDir cjk(scratch.path(), L"\x65E5\x672C"), plain(scratch.path(), L"Plain");
+    for (const bool cjkLast : {true, false}) {
+        SCOPED_TRACE(cjkLast ? "refused folder last" : "refused folder first");
+        const std::wstring parent = cjk.parent.substr(0, cjk.parent.size() - 1);
+        Select(parent, cjkLast ? std::vector<std::wstring>{L"Plain", L"\x65E5\x672C"}
+                               : std::vector<std::wstring>{L"\x65E5\x672C", L"Plain"});
+        error.clear();
+        char proposed[MAX_PATH] = {};
+        if (cjkLast) {
+            Run({CloseError(error)});
+        } else {
+            Run({Dialog(), [&] { return GetDlgItemTextA(dialog, 202, proposed, MAX_PATH), true; }, Press(IDCANCEL),
+                 [this] { return !IsWindow(dialog); }});
+        }
+        EXPECT_EQ(error, cjkLast ? folderRefused : "");
+        EXPECT_EQ(proposed, cjkLast ? "" : scratch.path() + "Plain");
+    }
 }
 
 }  // namespace

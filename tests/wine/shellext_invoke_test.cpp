@@ -416,6 +416,19 @@ void OpenLayout(StandInDialog& dialog) {
     dialog.box = reinterpret_cast<HWND>(SendMessageW(combo, CBEM_GETEDITCONTROL, 0, 0));
 }
 
+// Whether a timer of this thread still runs (none of the test's own does
+// here): one the DLL left behind would fire into the DLL once it is unloaded.
+bool ThreadTimerRuns() {
+    bool runs = false;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 100 && !runs; Sleep(1)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            runs = runs || (msg.message == WM_TIMER && !msg.hwnd);
+            DispatchMessageA(&msg);
+        }
+    }
+    return runs;
+}
+
 // The right box gets the folder in a way the dialog hears of, the dialog
 // (past an application's hook dialog) gets OK, the file-type list is
 // untouched, and the user's long typed name comes back whole.
@@ -440,6 +453,7 @@ TEST_F(Invoke, WindowsFileDialogLayoutsGetTheFolderTypedIn) {
         EXPECT_EQ(hook.oks, 0);
         EXPECT_EQ(dialog.textAtOk, AnsiToWide(target));
         EXPECT_EQ(WideTextOf(dialog.box), typed);
+        EXPECT_FALSE(ThreadTimerRuns()) << "the restore timer ran once and is gone";
         if (types) EXPECT_EQ(TextOf(types), "Text (*.txt)");
     }
     // A dialog that closes on the typed path before its restore timer runs
