@@ -4,6 +4,7 @@
 // byte as it was when cancelled or refused.
 #include "tests/wine/shellext_fixture.h"
 
+#include "win/code_page.h"
 #include "win/unique_handle.h"
 
 using namespace wayleap;
@@ -37,7 +38,10 @@ TEST_F(AddDialog, AddsTheLastSelectedFolder) {
     WriteBytes(dataFile, kExisting);
     MakeDirs("Target", {"A", "B"});
     WriteBytes(target + "\\c.txt", "");  // selected after the folders: the last folder is B
-    Select(target, {"A", "B", "c.txt"});
+    // Last of all a folder whose path does not fit MAX_PATH: skipped, never cut short.
+    const std::wstring longName(250, L'n');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + AnsiToWide(target) + L"\\" + longName).c_str(), nullptr));
+    Select(AnsiToWide(target), {L"A", L"B", L"c.txt", longName});
     Run({Dialog(),
          [this] {
              SetDlgItemTextA(dialog, 201, " Mine ");

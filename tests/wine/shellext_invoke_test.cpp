@@ -213,6 +213,14 @@ TEST_F(Invoke, OnlyShellBrowsersAreAskedAndOddRepliesAreNeverCalled) {
     EXPECT_EQ(h->Invoke(trackbar, 9), S_OK);
     EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), 5);
     EXPECT_EQ(LastRun(opener.path, ++runs), "2\t" + other + "\n");
+    // A ComboBoxEx32 holding a view answers 0x0407 (its "get edit control") with a window handle.
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&classes);
+    HWND combo = plain.Child(WC_COMBOBOXEXW, L"", CBS_DROPDOWN);
+    HWND view = CreateWindowExW(0, L"SHELLDLL_DefView", L"", WS_CHILD, 0, 0, 9, 9, combo, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(IsWindow(reinterpret_cast<HWND>(SendMessageW(combo, WM_USER + 7, 0, 0))));
+    EXPECT_EQ(h->Invoke(view, 8), S_OK);
+    EXPECT_EQ(LastRun(opener.path, ++runs), "2\t" + target + "\n");
 }
 
 std::wstring WideTextOf(HWND window) {
