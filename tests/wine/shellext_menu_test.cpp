@@ -230,6 +230,32 @@ TEST_F(Menu, DoubleByteHelpTextIsCutBetweenCharacters) {
 
 }  // namespace
 
+// Loads the DLL at `path` (a copy of its own: the fixture's stays loaded),
+// builds a menu for the background of `folder` as the shell does, releases
+// everything and frees the DLL; the menu's item count.
+int MenuFromCopy(const std::string& path, const std::string& folder) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    PIDLIST_ABSOLUTE pidl = ILCreateFromPathW(AnsiToWide(folder).c_str());
+    shellext::ComPtr<IClassFactory> factory;
+    shellext::ComPtr<IShellExtInit> init;
+    shellext::ComPtr<IContextMenu> menu;
+    HMENU hmenu = CreatePopupMenu();
+    if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, factory.put_void())) &&
+        SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, init.put_void())) &&
+        SUCCEEDED(init->Initialize(pidl, nullptr, nullptr)) &&
+        SUCCEEDED(init->QueryInterface(IID_IContextMenu, menu.put_void()))) {
+        menu->QueryContextMenu(hmenu, 0, 1, 0x7FFF, CMF_NORMAL);
+    }
+    const int items = GetMenuItemCount(hmenu);
+    DestroyMenu(hmenu);
+    menu.reset(), init.reset(), factory.reset();
+    ILFree(pidl);
+    FreeLibrary(module);
+    return items;
+}
+
 // Explorer unloads the DLL when idle and loads it again, many times while it
 // runs: a load, a menu and an unload leave no kernel handle or TLS index
 // behind (a process has only 1,088 TLS indexes).
@@ -239,25 +265,8 @@ TEST_F(Menu, LoadingAndUnloadingLeavesNothingBehind) {
 #endif
     const std::string copy = MakeDirs("copy") + "\\" + dll.path.substr(dll.dir.size());
     ASSERT_TRUE(CopyFileA(dll.path.c_str(), copy.c_str(), FALSE));
-    PIDLIST_ABSOLUTE folder = ILCreateFromPathW(AnsiToWide(scratch.path()).c_str());
     const auto cycle = [&] {
-        HMODULE module = LoadLibraryA(copy.c_str());
-        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-        shellext::ComPtr<IClassFactory> factory;
-        shellext::ComPtr<IShellExtInit> init;
-        shellext::ComPtr<IContextMenu> menu;
-        HMENU hmenu = CreatePopupMenu();
-        if (get && SUCCEEDED(get(kHandlerClsid, IID_IClassFactory, factory.put_void())) &&
-            SUCCEEDED(factory->CreateInstance(nullptr, IID_IShellExtInit, init.put_void())) &&
-            SUCCEEDED(init->Initialize(folder, nullptr, nullptr)) &&
-            SUCCEEDED(init->QueryInterface(IID_IContextMenu, menu.put_void()))) {
-            menu->QueryContextMenu(hmenu, 0, 1, 0x7FFF, CMF_NORMAL);
-        }
-        EXPECT_GT(GetMenuItemCount(hmenu), 0);
-        DestroyMenu(hmenu);
-        menu.reset(), init.reset(), factory.reset();
-        FreeLibrary(module);
+        EXPECT_GT(MenuFromCopy(copy, scratch.path()), 0);
         EXPECT_EQ(GetModuleHandleA(copy.c_str()), nullptr);
     };
     const auto taken = [] {  // the next kernel handle, and how many TLS indexes are free
@@ -272,5 +281,18 @@ TEST_F(Menu, LoadingAndUnloadingLeavesNothingBehind) {
     const auto before = taken();
     for (int i = 0; i < 20; ++i) cycle();
     EXPECT_EQ(taken(), before) << "(next kernel handle, free TLS indexes)";
-    ILFree(folder);
+}
+
+// The shell frees the DLL while a sub-folder listing still runs: the DLL
+// stays loaded until the listing thread has returned, then goes by itself,
+// and loads and works again.
+TEST_F(Menu, AnUnloadWaitsForTheListingThread) {
+    if (g_slowFolder.empty()) GTEST_SKIP() << "needs a slow folder as the second argument";
+    const std::string dir = MakeDirs("copy") + "\\", copy = dir + dll.path.substr(dll.dir.size());
+    ASSERT_TRUE(CopyFileA(dll.path.c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(dir + "FolderList.dat", "Slow\n" + g_slowFolder + "|1|0\n"));
+    EXPECT_EQ(MenuFromCopy(copy, scratch.path()), 5) << "separator, Slow, separator, Add, Configure";
+    EXPECT_NE(GetModuleHandleA(copy.c_str()), nullptr) << "unloaded while its listing thread runs";
+    EXPECT_TRUE(PumpUntil([&] { return !GetModuleHandleA(copy.c_str()); }, 40000)) << "never unloaded";
+    EXPECT_EQ(MenuFromCopy(copy, scratch.path()), 5);
 }
