@@ -73,6 +73,20 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     const Step ok = Press(PSBTN_OK), apply = Press(PSBTN_APPLYNOW), cancel = Press(PSBTN_CANCEL);
     const Step add = Click(kFolders, IDC_ADD_FOLDER), askDelete = steps::Answer("Wayleap - Delete", IDOK);
     const std::string a = FileOf("A"), cd = FileOf("CD");
+    // In the Add dialog "Sort" is available only while "Expand" is ticked; its
+    // tick is stored as it stands, and counts only for an expanded entry.
+    const Step sortFollowsExpand = [] {
+        HWND dialog = FindThreadDialog(kAddDialog);
+        const auto sortOn = [dialog] { return IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_SORT)) != FALSE; };
+        if (!dialog) return false;
+        EXPECT_FALSE(sortOn());
+        SendDlgItemMessageA(dialog, IDC_ADD_EXPAND, BM_CLICK, 0, 0);
+        EXPECT_TRUE(sortOn());
+        SendDlgItemMessageA(dialog, IDC_ADD_SORT, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dialog, IDC_ADD_EXPAND, BM_CLICK, 0, 0);
+        EXPECT_FALSE(sortOn());
+        return true;
+    };
     const struct {
         const char* what;
         std::vector<Step> steps;
@@ -81,13 +95,18 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
         {"Delete two rows, Apply", {Select({1, 3}), Click(kFolders, IDC_DELETE), askDelete, ApplyOn(), apply, cancel}, FileOf("AC")},
         {"Delete answered Cancel",
          {Select({1}), Click(kFolders, IDC_DELETE), steps::Answer("Wayleap - Delete", IDCANCEL), ok}, FileOf("ABCD")},
-        {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ok}, FileOf("BADC")},
-        {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ok}, FileOf("BADC")},
-        {"renamed in place", {Rename(1, "Bee"), ok}, a + Record("Bee", "C:\\B", false, false) + cd},
+        {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ApplyOn(), ok}, FileOf("BADC")},
+        {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ApplyOn(), ok}, FileOf("BADC")},
+        {"renamed in place, not to blanks", {Rename(1, "Bee"), Rename(2, "  "), ok},
+         a + Record("Bee", "C:\\B", false, false) + cd},
         {"Modify", {DoubleClick(1), Fill(kModifyDialog, {{IDC_MODIFY_NAME, " Bee "}, {IDC_MODIFY_PATH, "\tD:\\Bee "}}, {IDC_MODIFY_EXPAND}), ok},
          a + Record("Bee", "D:\\Bee", true, false) + cd},
         {"Add a Folder..., Apply", {add, Fill(kAddDialog, {{IDC_ADD_NAME, " Chosen "}}, {IDC_ADD_EXPAND}), apply, cancel},
          FileOf("ABCD") + Record("Chosen", scratch / "Chosen", true, false)},
+        {"Add, Sort ticked while expanded and kept", {add, sortFollowsExpand, Fill(kAddDialog, {{IDC_ADD_NAME, "S"}}), ok},
+         FileOf("ABCD") + Record("S", scratch / "Chosen", false, true)},
+        {"Modify shows the row's own flags", {DoubleClick(0), Fill(kModifyDialog, {{IDC_MODIFY_NAME, "Aa"}}), ok},
+         Record("Aa", "C:\\A", true, false) + FileOf("BCD")},
         {"Cancel", {Select({0, 1, 2, 3}), Click(kFolders, IDC_DELETE), askDelete, Rename(0, "X"), add, Fill(kAddDialog, {}), cancel},
          FileOf("ABCD")},
     };

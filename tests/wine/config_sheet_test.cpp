@@ -50,7 +50,10 @@ TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
         if (c.stored == kStuckKey || c.stored == kForAll) {
             SetHandlerKey(c.stored == kForAll, (std::string(kFolderHandlerKey) + "\\child").c_str(), "");
         }
-        std::vector<Step> steps;
+        std::vector<Step> steps = {steps::Do([&] {
+            EXPECT_EQ(IsDlgButtonChecked(Page(0), IDC_STYLE_SUBMENU) == BST_CHECKED, c.stored != kOnDirect)
+                << "the stored style shown";
+        })};
         for (int id : c.clicks) steps.push_back(Click(0, id));
         if (!c.clicks.empty()) steps.push_back(ApplyOn());
         steps.push_back(Press(c.press));
