@@ -25,8 +25,7 @@ TEST_F(SettingsRegistry, EnabledWhenBothKeysNameTheHandlerTheUsersOverTheMachine
         << "nothing changed, nothing written";
     SetHandlerKey(false, kBackgroundHandlerKey, kHandlerClsidText);
     EXPECT_TRUE(ReadSettings().enabled);
-    for (const std::string& foreign : {std::string("{00000000-0000-0000-0000-000000000000}"),
-                                       std::string("{6a1e27c4-93b5-4d0e-8f21-5c7d0b9a3e16}"),  // lower case
+    for (const std::string& foreign : {std::string("{6a1e27c4-93b5-4d0e-8f21-5c7d0b9a3e16}"),  // lower case
                                        std::string(kHandlerClsidText) + " "}) {
         SetHandlerKey(false, kBackgroundHandlerKey, foreign);
         EXPECT_FALSE(ReadSettings().enabled) << foreign;
