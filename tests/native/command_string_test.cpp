@@ -19,7 +19,6 @@ TEST(CommandString, RepliesByOffsetAndType) {
     const Case cases[] = {
         {1, 0, What::String, kStrAddVerb, What::String, kStrAddHelp, 0},
         {2, 5, What::String, kStrConfigureVerb, What::String, kStrConfigureHelp, 0},
-        {8, 1, What::IndexedVerb, kStrListVerb, What::CommandPath, 0, 0},
         {19, 12, What::IndexedVerb, kStrListVerb, What::CommandPath, 0, 11},  // the last folder command
         {8, SIZE_MAX, What::IndexedVerb, kStrListVerb, What::CommandPath, 0, 0},  // 8 + count must not wrap
         {UINT_MAX, UINT_MAX - 7u, What::IndexedVerb, kStrListVerb, What::CommandPath, 0, UINT_MAX - 8u},

@@ -47,7 +47,6 @@ void ExpectParses(const ParseCase& c) {
 TEST(ListFileParse, RecordsLinesFieldsAndFlags) {
     const ParseCase cases[] = {
         {kTwo, ListOf({kA, kB})},
-        {"A\r\nC:\\A|1|1\r\nB\r\nC:\\B|0|1\r\n", ListOf({kA, kB})},
         {"A\rC:\\A|1|1\r\r\n\nB\n\n\rC:\\B|0|1", ListOf({kA, kB})},  // blank lines; no final line end
         {"", {}}, {"\r\n\n", {}}, {"\0\0\0"s, {}}, {"X\n|1|1\n" + kTwo, ListOf({kA, kB})},  // empty path
         {" \t\nC:\\X|1|1\n" + kTwo, ListOf({kA, kB})},               // blank name

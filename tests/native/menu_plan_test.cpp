@@ -99,51 +99,6 @@ Names Paths(const MenuPlan& plan, const Listed& listed) {
 
 }  // namespace
 
-// Direct style starts with a separator, sub-menu style puts it all under the
-// parent; the first ten entries carry "[&0] " to "[&9] "; a popup's "<This
-// Folder>" and sub-folders take the offsets after their entry.
-TEST(MenuPlan, LayoutOffsetsAndCommandPathsInBothStyles) {
-    std::vector<FolderEntry> entries = {{"One", "C:\\One", true}, {"Two", "C:\\Two", true},
-                                        {"Gone", "X:\\Gone", true}, {"Three", "D:\\Three", true}};
-    std::vector<std::string> layout = {"[&0] One #8+ > #9 [a|b]", "[&1] Two #12+ > #13 []",
-                                       "[&2] Gone #14+ > unlisted", "[&3] Three #15+ > #16 [x]"};
-    Names paths = {"C:\\One", "C:\\One\\", "C:\\One\\a", "C:\\One\\b", "C:\\Two", "C:\\Two\\", "X:\\Gone",
-                   "D:\\Three", "D:\\Three\\", "D:\\Three\\x"};
-    for (int i = 4; i < 12; ++i) {
-        const std::string n = std::to_string(i);
-        entries.push_back({"F" + n, "E:\\" + n});
-        layout.push_back((i < 10 ? "[&" + n + "] F" : "F") + n + " #" + std::to_string(14 + i) + "+");
-        paths.push_back("E:\\" + n);
-    }
-    layout.insert(layout.end(), {"---", "Add #1+", "Conf #2+"});
-    const Listed list = ListOf(entries);
-    for (bool subMenu : {false, true}) {
-        SCOPED_TRACE(subMenu);
-        FakeDisk disk;
-        disk.folders["C:\\One\\*"] = {Dir("."), Dir(".."), Dir("a"), Dir("b")};
-        disk.folders["C:\\Two\\*"] = {Dir("."), Dir("..")};
-        disk.folders["D:\\Three\\*"] = {Dir("x")};
-        const MenuInputs in = Inputs(list, subMenu, disk);
-        const MenuPlan plan = PlanMenu(in);
-        std::vector<std::string> expected = layout;
-        if (!subMenu) expected.insert(expected.begin(), "---");
-        EXPECT_EQ(Describe(plan, in), expected);
-        EXPECT_EQ(plan.hasParent, subMenu);
-        EXPECT_EQ(Paths(plan, list), paths);
-        EXPECT_EQ(plan.claimed, 8 + paths.size());
-        const Names searched = {"C:\\One\\*", "C:\\Two\\*", "X:\\Gone\\*", "D:\\Three\\*"};
-        EXPECT_EQ(disk.searches, searched);
-        EXPECT_EQ(ListingPatterns(in), searched);
-
-        const Listed empty;
-        const MenuInputs noEntries = Inputs(empty, subMenu, disk);
-        const MenuPlan none = PlanMenu(noEntries);
-        EXPECT_EQ(Describe(none, noEntries), (subMenu ? Names{"Add #1+", "Conf #2+"} : Names{"---", "Add #1+", "Conf #2+"}));
-        EXPECT_EQ(none.hasParent, subMenu);
-        EXPECT_EQ(none.claimed, 8u);
-    }
-}
-
 // The pattern is the path plus "*" when it ends in a real backslash, else
 // plus "\*"; one of 260 bytes or more is not searched.
 TEST(MenuPlan, PopupSearchPatternAndThisFolderPath) {
@@ -202,12 +157,12 @@ TEST(MenuPlan, PopupSubfoldersFilterAndSort) {
         if (c.widen) in.widen = [](std::string_view ansi) { return std::u16string(ansi.begin(), ansi.end()); };
         const MenuPlan plan = PlanMenu(in);
         Names names, paths = {"C:\\Data", "C:\\Data\\"}, widePaths = {"", ""};
-        for (const SubfolderName& name : plan.popups.at(0).names) names.push_back(Shown(name));
-        EXPECT_EQ(names, c.names);
         for (const SubfolderName& name : plan.popups.at(0).names) {
+            names.push_back(Shown(name));
             paths.push_back("C:\\Data\\" + name.name);
             widePaths.push_back(name.wide.empty() ? "" : "C:\\Data\\" + Shown(name.wide));
         }
+        EXPECT_EQ(names, c.names);
         EXPECT_EQ(Paths(plan, list), paths);
         Names shownWide;
         for (std::size_t k = 0; k < plan.commandPaths.size(); ++k) shownWide.push_back(Shown(plan.commandPaths.WidePath(k)));
@@ -249,23 +204,37 @@ TEST(MenuPlan, AddItemGrayed) {
         in.lastSelectionStorable = c.storable;
         const std::vector<std::string> layout = Describe(PlanMenu(in), in);
         EXPECT_EQ(layout[layout.size() - 2], c.grayed ? "Add #1+ grayed" : "Add #1+");
-        EXPECT_EQ(layout.back(), "Conf #2+");
     }
 }
 
-// Every range from none to more than enough: no offset above it, claimed
-// never past it, the fixed commands last to go, and what is kept is the start
-// of the full menu with command paths aligned with the offsets.
-TEST(MenuPlan, EveryIdRangeKeepsIdsInsideAndTheStartOfTheFullMenu) {
-    const Listed list = ListOf({{"One", "C:\\One", true, true}, {"Two", "C:\\Two"}, {"Gone", "X:\\Gone", true},
-                                {"Three", "C:\\Three", true}, {"Four", "C:\\Four"}});
+// The full menu: direct style starts with a separator, sub-menu style puts it
+// all under the parent; a popup's "<This Folder>" and sub-folders take the
+// offsets after their entry. Then every range from none to more than enough:
+// no offset above it, claimed never past it, the fixed commands last to go,
+// and what is kept is the start of the full menu with command paths aligned
+// with the offsets.
+TEST(MenuPlan, LayoutInBothStylesAndEveryIdRange) {
+    const Listed list = ListOf({{"One", "C:\\One", true, true}, {"Two", "C:\\Two", true}, {"Gone", "X:\\Gone", true},
+                                {"Three", "D:\\Three", true}, {"Four", "E:\\Four"}});
+    const Names fullLayout = {"[&0] One #8+ > #9 [a|b]", "[&1] Two #12+ > #13 []", "[&2] Gone #14+ > unlisted",
+                              "[&3] Three #15+ > #16 [x|y]", "[&4] Four #19+", "---", "Add #1+", "Conf #2+"};
+    const Names fullPaths = {"C:\\One", "C:\\One\\", "C:\\One\\a", "C:\\One\\b", "C:\\Two", "C:\\Two\\",
+                             "X:\\Gone", "D:\\Three", "D:\\Three\\", "D:\\Three\\x", "D:\\Three\\y", "E:\\Four"};
+    const Names searched = {"C:\\One\\*", "C:\\Two\\*", "X:\\Gone\\*", "D:\\Three\\*"};
     FakeDisk disk;
     disk.folders["C:\\One\\*"] = {Dir("b"), Dir("a"), Dir("h", kAttributeHidden)};
-    disk.folders["C:\\Three\\*"] = {Dir("."), Dir(".."), Dir("t1"), Dir("t2"), Dir("t3")};
+    disk.folders["C:\\Two\\*"] = {Dir("."), Dir("..")};
+    disk.folders["D:\\Three\\*"] = {Dir("."), Dir(".."), Dir("x"), Dir("y")};
     for (bool subMenu : {false, true}) {
+        disk.searches.clear();
         const MenuInputs fullInputs = Inputs(list, subMenu, disk, UINT_MAX);
         const MenuPlan full = PlanMenu(fullInputs);
-        const Names fullPaths = Paths(full, list);
+        Names layout = fullLayout;
+        if (!subMenu) layout.insert(layout.begin(), "---");
+        EXPECT_EQ(Describe(full, fullInputs), layout);
+        EXPECT_EQ(Paths(full, list), fullPaths);
+        EXPECT_EQ(disk.searches, searched);
+        EXPECT_EQ(ListingPatterns(fullInputs), searched);
         ASSERT_EQ(full.claimed, 20u);
         for (unsigned maxOffset = 0; maxOffset <= 22; ++maxOffset) {
             SCOPED_TRACE(std::to_string(maxOffset) + (subMenu ? " sub-menu" : " direct"));
@@ -279,24 +248,26 @@ TEST(MenuPlan, EveryIdRangeKeepsIdsInsideAndTheStartOfTheFullMenu) {
             std::vector<unsigned> offsets, expected;  // each folder id once, in order, without gaps
             for (unsigned k = 0; k < folderIds; ++k) expected.push_back(kFirstFolderOffset + k);
             for (const MenuItemPlan& item : plan.items) {
-                EXPECT_LE(item.offset, maxOffset);
                 if (item.offset >= kFirstFolderOffset) offsets.push_back(item.offset);
                 if (item.popup == MenuItemPlan::kNoPopup) continue;
                 const SubfolderPopup& p = plan.popups.at(item.popup);
                 for (unsigned k = 0; p.listed && k <= p.names.size(); ++k) offsets.push_back(p.firstOffset + k);
             }
             EXPECT_EQ(offsets, expected);
-            const std::vector<std::string> layout = Describe(plan, in);
-            EXPECT_EQ(std::count(layout.begin(), layout.end(), "Add #1+"), maxOffset >= 1 ? 1 : 0);
-            EXPECT_EQ(std::count(layout.begin(), layout.end(), "Conf #2+"), maxOffset >= 2 ? 1 : 0);
+            const Names shown = Describe(plan, in);
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), "Add #1+"), maxOffset >= 1 ? 1 : 0);
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), "Conf #2+"), maxOffset >= 2 ? 1 : 0);
             EXPECT_EQ(plan.hasParent, subMenu && maxOffset >= 1);
-            if (maxOffset + 1 >= full.claimed) EXPECT_EQ(layout, Describe(full, fullInputs));
-            for (std::size_t i = 0; i < layout.size(); ++i) {
-                EXPECT_FALSE(layout[i] == "---" && (i + 1 == layout.size() || layout[i + 1] == "---"));
+            if (maxOffset + 1 >= full.claimed) EXPECT_EQ(shown, layout);
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                EXPECT_FALSE(shown[i] == "---" && (i + 1 == shown.size() || shown[i + 1] == "---"));
             }
         }
         const MenuPlan none = PlanMenu(Inputs(list, subMenu, disk, std::nullopt));  // an empty range
         EXPECT_TRUE(none.items.empty() && none.commandPaths.empty() && !none.hasParent);
         EXPECT_EQ(none.claimed, 0u);
+        const Listed empty;  // the fixed commands alone, after a separator only in direct style
+        const MenuInputs noEntries = Inputs(empty, subMenu, disk);
+        EXPECT_EQ(Describe(PlanMenu(noEntries), noEntries), Names(layout.end() - (subMenu ? 2 : 3), layout.end()));
     }
 }

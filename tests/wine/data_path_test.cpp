@@ -36,13 +36,8 @@ std::string DataPathSeenBy(const std::wstring& exePath, const std::string& outFi
     CloseHandle(process.hProcess);
     return code == 0 ? ReadBytes(outFile) : "<failed: exit code " + std::to_string(code) + ">";
 }
-std::string DataPathSeenBy(const std::string& exePath, const std::string& outFile) {
-    return DataPathSeenBy(AnsiToWide(exePath), outFile);
-}
 
 TEST(DataFilePath, IsBesideTheModuleWhenItFits) {
-    EXPECT_EQ(ModuleDataFilePath(GetModuleHandleA(nullptr), kFileNameString), OwnDir() + "FolderList.dat");
-
     // Directories of 245 and 246 characters: the data file's path just fits in MAX_PATH, or is one too long.
     ScratchDir scratch;
     std::string base = scratch.path();
@@ -50,7 +45,8 @@ TEST(DataFilePath, IsBesideTheModuleWhenItFits) {
     for (const std::size_t length : {245u, 246u}) {
         const std::string dir = base + std::string(length - base.size() - 1, 'e') + "\\";
         CreateDirectoryA(dir.c_str(), nullptr);
-        EXPECT_EQ(DataPathSeenBy(dir + "p.exe", dir + "out.txt"), length == 245 ? dir + "FolderList.dat" : "");
+        EXPECT_EQ(DataPathSeenBy(AnsiToWide(dir + "p.exe"), dir + "out.txt"),
+                  length == 245 ? dir + "FolderList.dat" : "");
     }
 }
 
@@ -63,7 +59,7 @@ TEST(DataFilePath, DoubleByteNameWithBackslashTrailByte) {
     // backslash in single-byte terms, and must not be taken for one.
     const std::string dir = scratch / "\x95\x5C" "dir\\";
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-    EXPECT_EQ(DataPathSeenBy(dir + "a\x95\x5C" "b.exe", scratch / "out.txt"), dir + "FolderList.dat");
+    EXPECT_EQ(DataPathSeenBy(AnsiToWide(dir + "a\x95\x5C" "b.exe"), scratch / "out.txt"), dir + "FolderList.dat");
 }
 
 // Installed in a folder whose name the code page cannot hold, a module finds
@@ -74,9 +70,7 @@ TEST(DataFilePath, FolderOutsideTheCodePageIsReachedByItsShortForm) {
     const std::wstring dir = AnsiToWide(scratch.path()) + L"\u65E5\u672C\\";
     ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
     const std::string seen = DataPathSeenBy(dir + L"p.exe", scratch / "out.txt");
-    ASSERT_EQ(seen.find('?'), std::string::npos) << seen;
-    ASSERT_GT(seen.size(), std::string("FolderList.dat").size()) << seen;
-    // The same folder, by the other name.
+    // The folder seen is this one by its short name (a look-alike such as "??" names no folder).
     wchar_t longForm[MAX_PATH + 1] = {};
     const std::wstring seenDir = AnsiToWide(seen.substr(0, seen.size() - std::string("FolderList.dat").size()));
     ASSERT_GT(GetLongPathNameW(seenDir.c_str(), longForm, MAX_PATH), 0u) << seen;
@@ -97,7 +91,6 @@ TEST(CodePage, ExactlyHeldOrNot) {
         {L"Caf\u00E9", std::string("Caf\xE9"), std::nullopt, "Caf\xE9"},
         {L"\u65E5\u672C", std::nullopt, std::string("\x93\xFA\x96\x7B"), "??"},
         {L"\u0101b", std::nullopt, std::nullopt, "ab"},
-        {L"plain", std::string("plain"), std::string("plain"), "plain"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(WideToAnsiExact(c.wide), cp932 ? c.exact932 : c.exact1252) << c.best1252;

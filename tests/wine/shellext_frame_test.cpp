@@ -103,14 +103,13 @@ TEST_F(Frame, RegistrationForTheMachineOrTheUserLeavesExactlyItsEntries) {
     EXPECT_EQ(dll.Call("DllRegisterServer"), S_OK);
 
     // The version resource names the DLL's own file.
-    const std::string& path = dll.path;
     DWORD ignored = 0;
-    std::string data(GetFileVersionInfoSizeA(path.c_str(), &ignored), '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]));
+    std::string data(GetFileVersionInfoSizeA(dll.path.c_str(), &ignored), '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(dll.path.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]));
     void* name = nullptr;
     UINT length = 0;
     VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\OriginalFilename", &name, &length);
-    EXPECT_EQ(std::string(name ? static_cast<char*>(name) : "<none>"), path.substr(path.rfind('\\') + 1));
+    EXPECT_EQ(std::string(name ? static_cast<char*>(name) : "<none>"), dll.path.substr(dll.dir.size()));
 }
 
 TEST_F(Frame, ClassFactoryInterfacesAndUnloading) {
