@@ -123,6 +123,9 @@ start)
     setsid bash -c '. "$0"; wineserver_exec "$1" -p' "$here/wine-lib.sh" "$way" </dev/null >/dev/null 2>&1 || true
     wine_bounded 60 cmd /c exit \
         || { say "Wine does not start programs in $WINEPREFIX ($(wine_describe "$way" "$arch"))" >&2; exit 1; }
+    # The desktop process starts with the first program that asks for the
+    # desktop and inherits its streams; started here it holds none of ctest's.
+    wine_bounded 60 rundll32 user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
     say "prefix $WINEPREFIX ($arch), display $DISPLAY"
     ;;
 stop)

@@ -108,13 +108,19 @@ void EndDescendants(DWORD parent) {
     for (;;) Sleep(INFINITE);
 }
 
+// A dialog still shown for a moment after the script that closes it has
+// ended is not unexpected: one must stay unanswered for a second.
+constexpr DWORD kUnansweredMs = 1000;
+
 DWORD WINAPI Watch(void*) {
-    for (;; Sleep(200)) {
-        if (!g_inTest) continue;
-        if (g_scripts == 0) {
-            const std::vector<HWND> unexpected = Windows(true);
-            if (!unexpected.empty()) Fail("a window appeared that no test step answers", unexpected);
+    for (DWORD unansweredSince = 0;; Sleep(200)) {
+        const std::vector<HWND> unexpected = g_inTest && g_scripts == 0 ? Windows(true) : std::vector<HWND>();
+        if (unexpected.empty()) unansweredSince = 0;
+        else if (!unansweredSince) unansweredSince = GetTickCount();
+        else if (GetTickCount() - unansweredSince >= kUnansweredMs) {
+            Fail("a window appeared that no test step answers", unexpected);
         }
+        if (!g_inTest) continue;
         if (GetTickCount() - g_progress > kStallMs) {
             Fail("no progress for 20 seconds: the test thread is blocked (a deadlock, or a wait that never ends)",
                  Windows(false));

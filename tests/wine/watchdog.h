@@ -10,8 +10,8 @@ namespace wayleap::test {
 
 // Watches every test from here on. The test fails, the program prints what it
 // saw and ends with its child processes, when
-//  - a dialog or message box of this process is shown while no window script
-//    runs (no test step is there to answer it), or
+//  - a dialog or message box of this process stays shown for a second while
+//    no window script runs (no test step is there to answer it), or
 //  - the test thread has made no progress for 20 seconds (a deadlock, or a
 //    wait that never ends).
 void StartWatchdog();
