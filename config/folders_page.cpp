@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/config_app.h"
@@ -152,7 +153,8 @@ LONG_PTR OnApply(HWND page, FoldersState& state) {
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
     FolderList rebuilt = ListFromRows(ReadRows(state.list), SystemLeadBytes());
-    SaveStatus saved = SaveFolderList(state.program->dataFilePath, rebuilt, &state.read);
+    std::string written;
+    SaveStatus saved = SaveFolderList(state.program->dataFilePath, rebuilt, &state.read, &written);
     if (saved == SaveStatus::Changed) {
         // Another program changed the file since it was read: the user chooses.
         switch (ShowTableMessage(page, IDS_LIST_CHANGED, IDS_SHEET_CAPTION, MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -160,7 +162,7 @@ LONG_PTR OnApply(HWND page, FoldersState& state) {
             LoadRows(state);
             PropSheet_UnChanged(GetParent(page), page);
             return PSNRET_INVALID_NOCHANGEPAGE;
-        case IDNO: saved = SaveFolderList(state.program->dataFilePath, rebuilt); break;
+        case IDNO: saved = SaveFolderList(state.program->dataFilePath, rebuilt, nullptr, &written); break;
         default: Changed(page); return PSNRET_INVALID_NOCHANGEPAGE;
         }
     }
@@ -171,7 +173,7 @@ LONG_PTR OnApply(HWND page, FoldersState& state) {
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
     // What is on disk now is what the rows hold: later saves may replace it.
-    state.read = SerializeFolderList(rebuilt, SystemLeadBytes()).bytes;
+    state.read = std::move(written);
     state.program->folders = std::move(rebuilt);
     state.load = LoadStatus::Loaded;
     state.changed = false;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/ansi_text.h"
 #include "shellext/handler.h"
@@ -83,9 +84,10 @@ void OnAdd(HWND dialog, AddDialogState& state) {
     // the file holds now, and nothing anyone saved is lost.
     for (int attempt = 0; attempt < 3; ++attempt) {
         updated.Append(added);
-        const SaveStatus saved = SaveFolderList(Module::DataFilePath(), updated, &read);
+        std::string written;
+        const SaveStatus saved = SaveFolderList(Module::DataFilePath(), updated, &read, &written);
         if (saved == SaveStatus::Saved) {
-            state.handler->FoldersSaved(updated);
+            state.handler->FoldersSaved(std::move(written));
             EndDialog(dialog, IDOK);
             return;
         }

@@ -9,6 +9,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/ansi_text.h"
 #include "core/command_string.h"
@@ -106,11 +107,9 @@ FolderList Handler::LoadedFolders() const {
     return list;
 }
 
-void Handler::FoldersSaved(const FolderList& list) {
+void Handler::FoldersSaved(std::string bytes) {
     // Kept as the file now holds it, so that a later menu of this object shows it.
-    const Serialized content = SerializeFolderList(list, SystemLeadBytes());
-    if (content.status != SerializeStatus::Ok) return;
-    listBytes_ = content.bytes;
+    listBytes_ = std::move(bytes);
     folders_.clear();
     ParseFolderListViews(listBytes_, SystemLeadBytes(), folders_);
 }

@@ -73,13 +73,13 @@ public:
     STDMETHODIMP GetSite(REFIID riid, void** ppv) override;
 
     // For the add-folder dialog: what Initialize found (the clicked folder,
-    // or the last selected item that is a folder), and the list after the
-    // dialog has saved it.
+    // or the last selected item that is a folder), the list it read, and the
+    // bytes its save wrote.
     const std::vector<SelectedFolder>& Selection() const { return selection_; }
     FolderList LoadedFolders() const;
     // The file's bytes as read (or as last saved); empty when there was none.
     const std::string& ListBytes() const { return listBytes_; }
-    void FoldersSaved(const FolderList& list);
+    void FoldersSaved(std::string bytes);  // the bytes the save wrote
     LoadStatus FolderListStatus() const { return loadStatus_; }
 
 private:

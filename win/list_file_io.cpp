@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/ansi_text.h"
@@ -152,9 +153,10 @@ LoadStatus LoadFolderListViews(const std::string& path, std::string& bytes, std:
     return StatusOf(ParseFolderListViews(bytes, SystemLeadBytes(), entries));
 }
 
-SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected) {
+SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected,
+                          std::string* written) {
     if (path.empty()) return SaveStatus::Failed;
-    const Serialized content = SerializeFolderList(list, SystemLeadBytes());
+    Serialized content = SerializeFolderList(list, SystemLeadBytes());
     if (content.status == SerializeStatus::BadEntry) return SaveStatus::InvalidEntry;
     if (content.status == SerializeStatus::TooLarge) return SaveStatus::TooLarge;
 
@@ -162,9 +164,9 @@ SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const
     {
         unique_file temp = CreateTempBeside(path, tempPath);
         if (!temp) return SaveStatus::Failed;
-        const bool written = WriteAll(temp.get(), content.bytes) && FlushFileBuffers(temp.get());
+        const bool complete = WriteAll(temp.get(), content.bytes) && FlushFileBuffers(temp.get());
         temp.reset();
-        if (!written) {
+        if (!complete) {
             DeleteFileA(tempPath.c_str());
             return SaveStatus::Failed;
         }
@@ -181,6 +183,7 @@ SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const
         blocked = IsSharingError(error) || error == ERROR_ACCESS_DENIED ? SaveStatus::Busy : SaveStatus::Failed;
     }
     if (blocked != SaveStatus::Saved) DeleteFileA(tempPath.c_str());
+    else if (written) *written = std::move(content.bytes);
     return blocked;
 }
 

@@ -60,6 +60,9 @@ enum class SaveStatus {
 // only while the file still holds exactly those bytes: another program's
 // change since then is never overwritten unasked (Changed). The file is
 // compared while it is held open exclusively, just before it is replaced.
-SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected = nullptr);
+// When Saved, `written` (when given) receives the bytes the file now holds:
+// what a later save expects.
+SaveStatus SaveFolderList(const std::string& path, const FolderList& list, const std::string* expected = nullptr,
+                          std::string* written = nullptr);
 
 }  // namespace wayleap
