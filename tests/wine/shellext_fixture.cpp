@@ -145,12 +145,6 @@ HostWindow::HostWindow(const char* className, WNDPROC proc) {
                            wc.hInstance, nullptr);
 }
 
-HWND HostWindow::Child(const wchar_t* className, const wchar_t* text, DWORD style) const {
-    // The test program's own instance: its own class of a name the shell also registers is the one meant.
-    return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 10, 10, 300, 24, hwnd, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
 void InvokeTest::SetUp() {
     ShellextTest::SetUp();
     WriteList({Plain("Target", target), Plain("Other", other), Plain("Gone", scratch / "Gone")});

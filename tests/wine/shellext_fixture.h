@@ -93,7 +93,6 @@ struct HostWindow {
     ~HostWindow() { DestroyWindow(hwnd); }
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
-    HWND Child(const wchar_t* className, const wchar_t* text = L"", DWORD style = 0) const;
 };
 
 // Handlers whose commands are carried out: a list of "Target" (offset 8),
