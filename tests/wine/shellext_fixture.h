@@ -77,10 +77,20 @@ protected:
     void WriteList(const std::vector<FolderEntry>& entries);
     // Makes scratch/`name` with these sub-folders; its path without a trailing backslash.
     std::string MakeDirs(const std::string& name, const std::vector<std::string>& subs = {});
+    // A fresh handler `h` (the only one: a second live one does nothing) with
+    // `names` selected in `folder`, or its background clicked, and its menu built.
+    template <typename Path>
+    void Select(const Path& folder, const std::vector<Path>& names = {}) {
+        h.reset();
+        h = std::make_unique<Handler>();
+        EXPECT_EQ(h->Init(folder, names), S_OK);
+        h->Query();
+    }
 
     ScratchDir scratch;
     InstalledDll dll{scratch / "dll\\"};
     std::string dataFile = dll.dir + "FolderList.dat";
+    std::unique_ptr<Handler> h;
 };
 
 inline FolderEntry Plain(const std::string& name, const std::string& path) { return {name, path, false, false}; }
@@ -100,18 +110,8 @@ struct HostWindow {
 class InvokeTest : public ShellextTest {
 protected:
     void SetUp() override;
-    // A fresh handler (the only one: a second live one does nothing) with
-    // `names` selected in `folder`, or its background clicked, and its menu built.
-    template <typename Path>
-    void Select(const Path& folder, const std::vector<Path>& names = {}) {
-        h.reset();
-        h = std::make_unique<Handler>();
-        EXPECT_EQ(h->Init(folder, names), S_OK);
-        h->Query();
-    }
 
     const std::string target = MakeDirs("Target"), other = MakeDirs("Other");
-    std::unique_ptr<Handler> h;
 };
 
 }  // namespace wayleap::test

@@ -122,14 +122,14 @@ TEST_F(Frame, ClassFactoryInterfacesAndUnloading) {
     factory->Release();
     EXPECT_EQ(dll.Call("DllCanUnloadNow"), S_OK);
     {
-        Handler h;
+        Handler handler;
         auto query = [&](REFIID riid) {
             void* out = nullptr;
-            if (SUCCEEDED(h.init->QueryInterface(riid, &out))) static_cast<IUnknown*>(out)->Release();
+            if (SUCCEEDED(handler.init->QueryInterface(riid, &out))) static_cast<IUnknown*>(out)->Release();
             return out;
         };
-        EXPECT_EQ(query(IID_IContextMenu), h.menu);
-        EXPECT_EQ(query(IID_IContextMenu2), h.menu);
+        EXPECT_EQ(query(IID_IContextMenu), handler.menu);
+        EXPECT_EQ(query(IID_IContextMenu2), handler.menu);
         EXPECT_EQ(query(IID_IUnknown), query(IID_ISkipdoorCMH));
         EXPECT_EQ(query(IID_IDispatch), nullptr);
         EXPECT_EQ(dll.Call("DllCanUnloadNow"), S_FALSE) << "a live handler";
