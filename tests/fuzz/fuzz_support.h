@@ -44,6 +44,7 @@ struct FuzzedMenu {
     std::string listBytes;
     std::vector<FolderEntryView> folders;
     std::vector<std::string> asked;  // the patterns the lister was asked for, in order
+    std::vector<std::optional<std::vector<FoundFile>>> answers;  // and what it gave
     MenuInputs in;
     MenuPlan plan;
 
@@ -66,9 +67,10 @@ struct FuzzedMenu {
         if (range >= 2) in.maxOffset = fuzz.ConsumeIntegralInRange(0u, 40u);
         in.listDirectory = [this, &fuzz, maxFound](const std::string& pattern) -> std::optional<std::vector<FoundFile>> {
             asked.push_back(pattern);
-            if (!fuzz.ConsumeBool()) return std::nullopt;  // the folder cannot be listed
-            std::vector<FoundFile> found(fuzz.ConsumeIntegralInRange<std::size_t>(0, maxFound));
-            for (FoundFile& f : found) {
+            std::optional<std::vector<FoundFile>>& found = answers.emplace_back();
+            if (!fuzz.ConsumeBool()) return found;  // the folder cannot be listed
+            found.emplace(fuzz.ConsumeIntegralInRange<std::size_t>(0, maxFound));
+            for (FoundFile& f : *found) {
                 f.attributes = fuzz.ConsumeIntegral<std::uint8_t>();  // directory 0x10 and hidden 0x2 among others
                 f.name = fuzz.ConsumeRandomLengthString(300);
                 if (fuzz.ConsumeBool()) f.wide = Units(fuzz.ConsumeRandomLengthString(600));
