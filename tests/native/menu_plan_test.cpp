@@ -169,21 +169,6 @@ TEST(MenuPlan, PopupSubfoldersFilterAndSort) {
     }
 }
 
-TEST(MenuPlan, EntryTextsAreCutTo263BytesAtACharacterBoundary) {
-    const std::string a257(257, 'a'), a262(262, 'a');
-    struct Case { std::size_t index; std::string name; bool shiftJis; std::string text; };
-    const Case cases[] = {
-        {9, "R&D", false, "[&9] R&D"}, {10, "Work", false, "Work"}, {3, a257 + "bc", false, "[&3] " + a257 + "b"},
-        {0, a257 + "\x95\x5C", true, "[&0] " + a257}, {0, a257 + "\x95\x5C", false, "[&0] " + a257 + "\x95"},
-        {12, a262 + "\x83\x7C", true, a262},
-    };
-    std::string text;
-    for (const Case& c : cases) {
-        EntryItemText(c.index, c.name, c.shiftJis ? kShiftJis : LeadBytes(), text);
-        EXPECT_EQ(text, c.text);
-    }
-}
-
 // Grayed without a selection, or when the last selected folder is an entry's
 // path byte for byte, even one left out for lack of ids; never for a folder
 // whose path the code page holds only as a look-alike.
