@@ -56,10 +56,16 @@ struct FuzzedMenu {
         in.useSubMenu = fuzz.ConsumeBool();
         in.showHidden = fuzz.ConsumeBool();
         if (fuzz.ConsumeBool()) in.widen = Widen;
-        const int selection = fuzz.ConsumeIntegralInRange(0, 2);
+        // None, any text, an entry's path, or one that differs from it slightly.
+        const int selection = fuzz.ConsumeIntegralInRange(0, 3);
         if (selection == 1) in.lastSelection = fuzz.ConsumeRandomLengthString(300);
-        if (selection == 2 && !folders.empty()) {
-            in.lastSelection = std::string(folders[fuzz.ConsumeIntegralInRange<std::size_t>(0, folders.size() - 1)].path);
+        if (selection >= 2 && !folders.empty()) {
+            std::string path(folders[fuzz.ConsumeIntegralInRange<std::size_t>(0, folders.size() - 1)].path);
+            const int miss = selection == 3 ? fuzz.ConsumeIntegralInRange(0, 2) : -1;
+            if (miss == 0) path.pop_back();
+            if (miss == 1) path += '\\';
+            if (miss == 2) path[0] ^= 0x20;  // a letter in its other case
+            in.lastSelection = path;
         }
         in.lastSelectionStorable = fuzz.ConsumeBool();
         const int range = fuzz.ConsumeIntegralInRange(0, 3);  // none, any, or tiny twice as often

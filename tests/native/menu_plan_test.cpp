@@ -169,28 +169,6 @@ TEST(MenuPlan, PopupSubfoldersFilterAndSort) {
     }
 }
 
-// Grayed without a selection, or when the last selected folder is an entry's
-// path byte for byte, even one left out for lack of ids; never for a folder
-// whose path the code page holds only as a look-alike.
-TEST(MenuPlan, AddItemGrayed) {
-    const Listed list = ListOf({{"Work", "C:\\Work"}, {"Music", "D:\\Music\\"}, {"Temp", "E:\\Temp"}});
-    struct Case { std::optional<std::string> lastSelection; bool grayed; unsigned maxOffset = 0x7FFF; bool storable = true; };
-    const Case cases[] = {
-        {"C:\\Work", true}, {"D:\\Music\\", true}, {"E:\\Temp", true, 8}, {std::nullopt, true},
-        {"c:\\work", false}, {"C:\\Work\\", false}, {"D:\\Music", false}, {"C:\\Wor", false},
-        {"C:\\Selected", false}, {"", false}, {"C:\\Work", false, 0x7FFF, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.lastSelection.value_or("(none)"));
-        FakeDisk disk;
-        MenuInputs in = Inputs(list, false, disk, c.maxOffset);
-        in.lastSelection = c.lastSelection;
-        in.lastSelectionStorable = c.storable;
-        const std::vector<std::string> layout = Describe(PlanMenu(in), in);
-        EXPECT_EQ(layout[layout.size() - 2], c.grayed ? "Add #1+ grayed" : "Add #1+");
-    }
-}
-
 // The full menu: direct style starts with a separator, sub-menu style puts it
 // all under the parent; a popup's "<This Folder>" and sub-folders take the
 // offsets after their entry. What a smaller id range keeps of it, and the
