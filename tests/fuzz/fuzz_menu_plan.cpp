@@ -40,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<FolderEntryView>& folders = menu.folders;
 
     const std::vector<std::string> patterns = ListingPatterns(in);
+    Check(std::all_of(patterns.begin(), patterns.end(), [](const std::string& p) { return p.size() <= 259; }),
+          "a search pattern passes 259 bytes, which the system would cut");
     Check(menu.asked.size() <= patterns.size() && std::equal(menu.asked.begin(), menu.asked.end(), patterns.begin()),
           "the plan listed a folder that ListingPatterns did not name in that place");
     if (!in.maxOffset) {
@@ -88,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(popup.firstOffset == kFirstFolderOffset + k && k + popup.names.size() < paths.size(),
               "a popup's ids do not follow its entry's");
         const std::string_view folder = paths.Path(k, folders);
-        Check(folder.substr(0, entry.path.size()) == entry.path && FindLastBackslash(folder, in.lead) == folder.size() - 1 &&
+        const bool endsInBackslash = FindLastBackslash(entry.path, in.lead) + 1 == entry.path.size();
+        Check(folder == std::string(entry.path) + (endsInBackslash ? "" : "\\") &&
                   SearchPattern(entry.path, in.lead) == std::string(folder) + "*" && paths.WidePath(k).empty(),
               "a popup's folder path is not its entry's path ending in a backslash of its own");
         for (std::size_t i = 0; i <= popup.names.size(); ++i) used.push_back(popup.firstOffset + i);
