@@ -40,7 +40,6 @@ TEST(FolderRows, RowsAndTheRebuildOnApply) {
         {{"A", "C:\\A", "yes", "Yes "}, &kSingleByte, {"A", "C:\\A"}}, {{"A", "C:\\A", "Yess", "Ye"}, &kSingleByte, {"A", "C:\\A"}},
         {{a259 + "bc", std::string(1000, 'p'), "No", "Yes"}, &kSingleByte, {a259 + "b", std::string(260, 'p'), false, true}},
         {{a258 + kHyou + "b", a259 + kHyou, "No", "No"}, &kShiftJis, {a258 + kHyou, a259, false, false}},
-        {{a259 + kHyou, kPo, "No", "No"}, &kSingleByte, {a259 + "\x95", kPo, false, false}},
     };
     for (const Case& c : cases) EXPECT_EQ(ListFromRows({{"F", "C:\\F", "No", "No"}, c.row}, *c.lead).At(1), c.entry);
 }
