@@ -46,7 +46,6 @@ void ExpectParses(const ParseCase& c) {
 // record without name or path is dropped without putting the rest out of step.
 TEST(ListFileParse, RecordsLinesFieldsAndFlags) {
     const ParseCase cases[] = {
-        {kTwo, ListOf({kA, kB})},
         {"A\rC:\\A|1|1\r\r\n\nB\n\n\rC:\\B|0|1", ListOf({kA, kB})},  // blank lines; no final line end
         {"", {}}, {"\r\n\n", {}}, {"\0\0\0"s, {}}, {"X\n|1|1\n" + kTwo, ListOf({kA, kB})},  // empty path
         {" \t\nC:\\X|1|1\n" + kTwo, ListOf({kA, kB})},               // blank name
@@ -112,13 +111,13 @@ TEST(ListFileWrite, WrittenListsReadBackTheSame) {
 // Each bad entry sits between two good ones: the whole save is refused with
 // its index and reason, and no bytes come out. Paths with "|" or CR, and a
 // "|" byte in a single-byte code page, are refused where the dialogs' fields
-// are held against the writer (FolderRows.DialogsTakeExactlyWhatTheFileCanHold).
+// are held against the writer (FolderRows.DialogsTakeExactlyWhatTheFileCanHold),
+// as are names with CR or LF.
 TEST(ListFileWrite, RefusesEntriesThatWouldNotReadBack) {
     struct Case { FolderEntry entry; EntryProblem problem; const LeadBytes* lead = &kSingleByte; };
     const Case cases[] = {
         {{"", "C:\\A"}, EntryProblem::BlankName}, {{" \t", "C:\\A"}, EntryProblem::BlankName},
-        {{std::string(261, 'n'), "C:\\A"}, EntryProblem::NameTooLong}, {{"A\nB", "C:\\A"}, EntryProblem::BadCharInName},
-        {{"A\rB", "C:\\A"}, EntryProblem::BadCharInName}, {{"A\0B"s, "C:\\A"}, EntryProblem::BadCharInName},
+        {{std::string(261, 'n'), "C:\\A"}, EntryProblem::NameTooLong}, {{"A\0B"s, "C:\\A"}, EntryProblem::BadCharInName},
         {{"A", " \t"}, EntryProblem::EmptyPath}, {{"A", kPath260 + "p"}, EntryProblem::PathTooLong},
         {{"A", "C:\\a\nb"}, EntryProblem::BadCharInPath}, {{"A", "C:\\a\0b"s}, EntryProblem::BadCharInPath},
         {{"A", " C:\\a"}, EntryProblem::BadCharInPath},           // the reader would trim it
