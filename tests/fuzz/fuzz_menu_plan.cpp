@@ -123,9 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return next < menu.answers.size() ? menu.answers[next++] : std::nullopt;
     };
     const MenuPlan full = PlanMenu(every);
-    for (std::size_t k = 0; k < paths.size(); ++k) {
-        Check(k < full.commandPaths.size() && full.commandPaths.Path(k, folders) == paths.Path(k, folders) &&
-                  full.commandPaths.WidePath(k) == paths.WidePath(k),
+    for (std::size_t j = 0; j < paths.size(); ++j) {
+        Check(j < full.commandPaths.size() && full.commandPaths.Path(j, folders) == paths.Path(j, folders) &&
+                  full.commandPaths.WidePath(j) == paths.WidePath(j),
               "a smaller id range keeps other than the start of the menu with every id");
     }
     return 0;
