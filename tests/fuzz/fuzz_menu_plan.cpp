@@ -1,10 +1,14 @@
 // Fuzzes the menu plan: for any list, settings, id range, code page and
-// folder contents the plan keeps its ids inside the range and each once, has
-// one command path per folder id in id order that matches its item, keeps
-// navigable paths within 260 bytes (260 UTF-16 units for a true path), cuts
-// entry texts to 263 bytes at a character boundary, and lists only folders
-// that ListingPatterns named beforehand.
+// folder contents the plan keeps its ids inside the range and each once,
+// claims the ids up to its last folder command (0 to 7 always) as far as the
+// range goes, has one command path per folder id in id order that matches its
+// item, keeps of the menu with every id its start, puts separators only
+// between items (and first in the direct style), keeps navigable paths within
+// 260 bytes (260 UTF-16 units for a true path), cuts entry texts to 263 bytes
+// at a character boundary, and lists only folders that ListingPatterns named
+// beforehand.
 #include <algorithm>
+#include <climits>
 
 #include "tests/fuzz/fuzz_support.h"
 
@@ -36,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<FolderEntryView>& folders = menu.folders;
 
     const std::vector<std::string> patterns = ListingPatterns(in);
+    Check(std::all_of(patterns.begin(), patterns.end(), [](const std::string& p) { return p.size() <= 259; }),
+          "a search pattern passes 259 bytes, which the system would cut");
     Check(menu.asked.size() <= patterns.size() && std::equal(menu.asked.begin(), menu.asked.end(), patterns.begin()),
           "the plan listed a folder that ListingPatterns did not name in that place");
     if (!in.maxOffset) {
@@ -46,14 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(kFirstFolderOffset + paths.size() > maxOffset || menu.asked == patterns,
           "ListingPatterns named a folder the plan did not list though ids were left");
     Check(plan.hasParent == (in.useSubMenu && !plan.items.empty()), "the parent item does not follow the style");
+    Check(plan.items.empty() || (plan.items[0].kind == Kind::Separator) != in.useSubMenu,
+          "the menu starts with a separator in the sub-menu style, or without one in the direct style");
 
     bool listed = false;  // the last selection is an entry's path, byte for byte
     for (const FolderEntryView& e : folders) listed = listed || (in.lastSelection && e.path == *in.lastSelection);
     std::vector<std::uint64_t> used;  // every offset the plan gives out
     std::size_t k = 0;  // the next command path: element k is offset 8 + k
     std::uint32_t entries = 0, popups = 0;
-    for (const MenuItemPlan& item : plan.items) {
-        if (item.kind == Kind::Separator) continue;
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const MenuItemPlan& item = plan.items[i];
+        if (item.kind == Kind::Separator) {
+            Check(i + 1 < plan.items.size() && plan.items[i + 1].kind != Kind::Separator,
+                  "a separator ends the menu or follows another");
+            continue;
+        }
         used.push_back(item.offset);
         if (item.kind == Kind::Add) {
             Check(item.offset == kOffsetAdd, "Add is not at its offset");
@@ -77,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(popup.firstOffset == kFirstFolderOffset + k && k + popup.names.size() < paths.size(),
               "a popup's ids do not follow its entry's");
         const std::string_view folder = paths.Path(k, folders);
-        Check(folder.substr(0, entry.path.size()) == entry.path && FindLastBackslash(folder, in.lead) == folder.size() - 1 &&
+        const bool endsInBackslash = FindLastBackslash(entry.path, in.lead) + 1 == entry.path.size();
+        Check(folder == std::string(entry.path) + (endsInBackslash ? "" : "\\") &&
                   SearchPattern(entry.path, in.lead) == std::string(folder) + "*" && paths.WidePath(k).empty(),
               "a popup's folder path is not its entry's path ending in a backslash of its own");
         for (std::size_t i = 0; i <= popup.names.size(); ++i) used.push_back(popup.firstOffset + i);
@@ -97,7 +111,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a fixed command is missing though its offset fits");
     std::sort(used.begin(), used.end());
     Check(std::adjacent_find(used.begin(), used.end()) == used.end(), "an offset is given out twice");
-    Check(plan.claimed <= maxOffset + 1 && (used.empty() || used.back() < plan.claimed),
-          "an offset lies outside the ids claimed, or more is claimed than the range holds");
+    Check(plan.claimed == std::min<std::uint64_t>(kFirstFolderOffset + paths.size(), maxOffset + 1) &&
+              (used.empty() || used.back() < plan.claimed),
+          "an offset lies outside the ids claimed, or the ids claimed are not those up to the last folder command");
+
+    // The same menu with every id, its folders listed alike: this one is its start.
+    MenuInputs every = in;
+    every.maxOffset = UINT_MAX;
+    std::size_t next = 0;
+    every.listDirectory = [&](const std::string&) {
+        return next < menu.answers.size() ? menu.answers[next++] : std::nullopt;
+    };
+    const MenuPlan full = PlanMenu(every);
+    for (std::size_t j = 0; j < paths.size(); ++j) {
+        Check(j < full.commandPaths.size() && full.commandPaths.Path(j, folders) == paths.Path(j, folders) &&
+                  full.commandPaths.WidePath(j) == paths.WidePath(j),
+              "a smaller id range keeps other than the start of the menu with every id");
+    }
     return 0;
 }

@@ -44,6 +44,7 @@ struct FuzzedMenu {
     std::string listBytes;
     std::vector<FolderEntryView> folders;
     std::vector<std::string> asked;  // the patterns the lister was asked for, in order
+    std::vector<std::optional<std::vector<FoundFile>>> answers;  // and what it gave
     MenuInputs in;
     MenuPlan plan;
 
@@ -55,10 +56,16 @@ struct FuzzedMenu {
         in.useSubMenu = fuzz.ConsumeBool();
         in.showHidden = fuzz.ConsumeBool();
         if (fuzz.ConsumeBool()) in.widen = Widen;
-        const int selection = fuzz.ConsumeIntegralInRange(0, 2);
+        // None, any text, an entry's path, or one that differs from it slightly.
+        const int selection = fuzz.ConsumeIntegralInRange(0, 3);
         if (selection == 1) in.lastSelection = fuzz.ConsumeRandomLengthString(300);
-        if (selection == 2 && !folders.empty()) {
-            in.lastSelection = std::string(folders[fuzz.ConsumeIntegralInRange<std::size_t>(0, folders.size() - 1)].path);
+        if (selection >= 2 && !folders.empty()) {
+            std::string path(folders[fuzz.ConsumeIntegralInRange<std::size_t>(0, folders.size() - 1)].path);
+            const int miss = selection == 3 ? fuzz.ConsumeIntegralInRange(0, 2) : -1;
+            if (miss == 0) path.pop_back();
+            if (miss == 1) path += '\\';
+            if (miss == 2) path[0] ^= 0x20;  // a letter in its other case
+            in.lastSelection = path;
         }
         in.lastSelectionStorable = fuzz.ConsumeBool();
         const int range = fuzz.ConsumeIntegralInRange(0, 3);  // none, any, or tiny twice as often
@@ -66,9 +73,10 @@ struct FuzzedMenu {
         if (range >= 2) in.maxOffset = fuzz.ConsumeIntegralInRange(0u, 40u);
         in.listDirectory = [this, &fuzz, maxFound](const std::string& pattern) -> std::optional<std::vector<FoundFile>> {
             asked.push_back(pattern);
-            if (!fuzz.ConsumeBool()) return std::nullopt;  // the folder cannot be listed
-            std::vector<FoundFile> found(fuzz.ConsumeIntegralInRange<std::size_t>(0, maxFound));
-            for (FoundFile& f : found) {
+            std::optional<std::vector<FoundFile>>& found = answers.emplace_back();
+            if (!fuzz.ConsumeBool()) return found;  // the folder cannot be listed
+            found.emplace(fuzz.ConsumeIntegralInRange<std::size_t>(0, maxFound));
+            for (FoundFile& f : *found) {
                 f.attributes = fuzz.ConsumeIntegral<std::uint8_t>();  // directory 0x10 and hidden 0x2 among others
                 f.name = fuzz.ConsumeRandomLengthString(300);
                 if (fuzz.ConsumeBool()) f.wide = Units(fuzz.ConsumeRandomLengthString(600));

@@ -1,7 +1,7 @@
 // Sub-folder listings on worker threads: one budget per menu, late results
-// kept for the next menus, one listing per folder at a time, bounded threads
-// and memory. Folders are listed by a scripted lister whose listings can be
-// held back until the test lets them go.
+// kept for the next menus, one listing per folder at a time, bounded threads.
+// Folders are listed by a scripted lister whose listings can be held back
+// until the test lets them go.
 #include "core/subfolder_listings.h"
 
 #include <gtest/gtest.h>
@@ -144,23 +144,6 @@ TEST_F(Listings, AListingThatNeverReturnsHoldsOneThread) {
     }
     EXPECT_GE(Calls("live\\*"), 1);
     EXPECT_LE(listings.Threads(), 2u);
-}
-
-// Kept results stay within their byte limit: the oldest goes first.
-TEST_F(Listings, KeptResultsStayWithinTheByteLimit) {
-    const std::size_t oneResult = 64 + sizeof(FoundFile) + std::string("x\\* sub").size();
-    SubfolderListings& listings = Make({5ms, 60s, 2 * oneResult});
-    const std::vector<std::string> patterns = {"a\\*", "b\\*", "c\\*"};
-    for (const std::string& p : patterns) {
-        Block(p);
-        listings.Begin({p}).Take(p);
-        Release(p);
-        ASSERT_TRUE(Eventually([&] { return !listings.Busy(); }));
-    }
-    for (const std::string& p : patterns) listings.Begin({p}).Take(p);
-    EXPECT_EQ(Calls("a\\*"), 2) << "dropped to make room";
-    EXPECT_EQ(Calls("b\\*"), 1);
-    EXPECT_EQ(Calls("c\\*"), 1);
 }
 
 }  // namespace
