@@ -40,7 +40,8 @@ void CloseThreadDialogs(std::vector<std::string>* captions = nullptr) {
 
 std::string TextOf(HWND window) {
     char buffer[1024] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 500, &copied);
     return buffer;
 }
 

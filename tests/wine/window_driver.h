@@ -11,7 +11,8 @@
 
 namespace wayleap::test {
 
-// Text of a window or control (WM_GETTEXT).
+// Text of a window or control (WM_GETTEXT), without waiting long on a window
+// whose thread is stuck (the watchdog reads the windows of a stalled test).
 std::string TextOf(HWND window);
 // A visible top-level dialog-class ("#32770") window of this thread with that caption, or null.
 HWND FindThreadDialog(const std::string& caption);
