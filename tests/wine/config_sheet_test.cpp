@@ -19,23 +19,23 @@ namespace {
 // A key holding a subkey cannot be removed, which stands for what a standard
 // user may not remove.
 TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
-    enum Stored { kNothing, kOnDirect, kStuckKey, kForAll };
+    enum Before { kNothing, kOnDirect, kStuckKey, kForAll };
     const std::string on = kHandlerClsidText;
     const struct {
         const char* what;
-        Stored stored;
+        Before stored;
         std::vector<int> clicks;
         int press;  // Apply is followed by Cancel
-        StoredSettings after;
+        std::string after;
         const char* told;  // the start of the message the user is shown
     } cases[] = {
         {"switched on", kNothing, {IDC_ENABLE}, PSBTN_OK, SettingsWritten(true, "<none>"), ""},
         {"switched off by Apply", kOnDirect, {IDC_ENABLE}, PSBTN_APPLYNOW, SettingsWritten(false, "0"), ""},
         {"the direct style", kNothing, {IDC_STYLE_DIRECT}, PSBTN_OK, SettingsWritten(false, "0"), ""},
         {"Cancel", kOnDirect, {IDC_ENABLE, IDC_STYLE_SUBMENU}, PSBTN_CANCEL, SettingsWritten(true, "0"), ""},
-        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW, {on, "<none>", "1"},
+        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW, Stored(on, "<none>", "1"),
          "Wayleap could not switch the menu on or off"},
-        {"switched on for every user", kForAll, {IDC_ENABLE}, PSBTN_APPLYNOW, {"<none>", "<none>", "1", on, "<none>"},
+        {"switched on for every user", kForAll, {IDC_ENABLE}, PSBTN_APPLYNOW, Stored("<none>", "<none>", "1", on, "<none>"),
          "The Wayleap menu is switched off for you, but an administrator"},
     };
     for (const auto& c : cases) {

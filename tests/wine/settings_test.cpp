@@ -21,7 +21,7 @@ TEST_F(SettingsRegistry, EnabledWhenBothKeysNameTheHandlerTheUsersOverTheMachine
     SetHandlerKey(false, kFolderHandlerKey, kHandlerClsidText);
     EXPECT_FALSE(ReadSettings().enabled) << "one key alone";
     EXPECT_TRUE(WriteSettings({false, true}).ok());
-    EXPECT_EQ(ReadStoredSettings(), (StoredSettings{kHandlerClsidText, "<none>", "<none>"}))
+    EXPECT_EQ(ReadStoredSettings(), Stored(kHandlerClsidText, "<none>", "<none>"))
         << "nothing changed, nothing written";
     SetHandlerKey(false, kBackgroundHandlerKey, kHandlerClsidText);
     EXPECT_TRUE(ReadSettings().enabled);
