@@ -106,7 +106,9 @@ TimerScript::Step ConfigSheetTest::Fill(const char* caption, std::vector<std::pa
         HWND dialog = FindThreadDialog(caption);
         if (!dialog) return false;
         for (const auto& [id, text] : texts) SetDlgItemTextA(dialog, id, text.c_str());
-        for (int id : clicks) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+        for (int id : clicks) {  // as a user clicks: a disabled button stays as it is
+            if (IsWindowEnabled(GetDlgItem(dialog, id))) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+        }
         return PostMessageA(dialog, WM_COMMAND, IDOK, 0) != FALSE;
     };
 }

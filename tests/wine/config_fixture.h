@@ -75,7 +75,7 @@ protected:
     // Checks that the changes made so far have enabled Apply.
     Step ApplyOn() { return steps::Do([this] { EXPECT_TRUE(ApplyEnabled()) << "Apply not enabled by a change"; }); }
     // Waits for the dialog with that caption, types `texts` into its fields,
-    // clicks the buttons `clicks` and presses OK.
+    // clicks the buttons `clicks` (those enabled) and presses OK.
     static Step Fill(const char* caption, std::vector<std::pair<int, std::string>> texts, std::vector<int> clicks = {});
 
     ScratchDir scratch;
