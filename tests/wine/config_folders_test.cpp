@@ -84,9 +84,10 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
         {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ApplyOn(), ok}, FileOf("BADC")},
         {"renamed in place, not to blanks", {Rename(1, "Bee"), Rename(2, "  "), ok},
          FileOf("A") + Record("Bee", "C:\\B", false, false) + FileOf("CD")},
-        // Modify opens with the row's own flags (C's are both ticked).
-        {"Modify", {DoubleClick(2), Fill(kModifyDialog, {{IDC_MODIFY_NAME, " Bee "}, {IDC_MODIFY_PATH, "\tD:\\Bee "}}, {IDC_MODIFY_EXPAND}), ok},
-         FileOf("AB") + Record("Bee", "D:\\Bee", false, true) + FileOf("D")},
+        // Modify opens with the row's own flags (C's are both ticked); "\xE9" is
+        // a letter code page 1252 holds exactly.
+        {"Modify", {DoubleClick(2), Fill(kModifyDialog, {{IDC_MODIFY_NAME, " Caf\xE9 "}, {IDC_MODIFY_PATH, "\tD:\\Caf\xE9 "}}, {IDC_MODIFY_EXPAND}), ok},
+         FileOf("AB") + Record("Caf\xE9", "D:\\Caf\xE9", false, true) + FileOf("D")},
         {"Add a Folder..., Apply", {add, Fill(kAddDialog, {{IDC_ADD_NAME, " Chosen "}}, {IDC_ADD_EXPAND, IDC_ADD_SORT}), apply, cancel},
          FileOf("ABCD") + Record("Chosen", scratch / "Chosen", true, true)},
         {"Cancel", {Select({0, 1, 2, 3}), Click(kFolders, IDC_DELETE), askDelete, Rename(0, "X"), add, Fill(kAddDialog, {}), cancel},

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 
 #include "tests/wine/test_support.h"
@@ -75,27 +74,6 @@ TEST(DataFilePath, FolderOutsideTheCodePageIsReachedByItsShortForm) {
     const std::wstring seenDir = AnsiToWide(seen.substr(0, seen.size() - std::string("FolderList.dat").size()));
     ASSERT_GT(GetLongPathNameW(seenDir.c_str(), longForm, MAX_PATH), 0u) << seen;
     EXPECT_EQ(lstrcmpiW(longForm, dir.c_str()), 0) << seen;
-}
-
-// Code page 1252 holds "Café" exactly; two Japanese characters not at all;
-// U+0101 only as a look-alike "a", which counts as not held. The double-byte
-// run also checks the Japanese characters in code page 932.
-TEST(CodePage, ExactlyHeldOrNot) {
-    const bool cp932 = std::getenv("WAYLEAP_EXPECT_CP932") != nullptr;
-    ASSERT_EQ(GetACP(), cp932 ? 932u : 1252u);
-    const struct {
-        const wchar_t* wide;
-        std::optional<std::string> exact1252, exact932;
-        std::string best1252;
-    } cases[] = {
-        {L"Caf\u00E9", std::string("Caf\xE9"), std::nullopt, "Caf\xE9"},
-        {L"\u65E5\u672C", std::nullopt, std::string("\x93\xFA\x96\x7B"), "??"},
-        {L"\u0101b", std::nullopt, std::nullopt, "ab"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(WideToAnsiExact(c.wide), cp932 ? c.exact932 : c.exact1252) << c.best1252;
-        if (!cp932) EXPECT_EQ(WideToAnsiBest(c.wide), c.best1252);
-    }
 }
 
 }  // namespace
