@@ -22,17 +22,7 @@ std::string DataPathSeenBy(const std::wstring& exePath, const std::string& outFi
     if (!CopyFileW(AnsiToWide(OwnPath()).c_str(), exePath.c_str(), FALSE)) {
         return "<not copied: " + std::to_string(GetLastError()) + ">";
     }
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION process = {};
-    std::wstring commandLine = L"\"" + exePath + L"\" --print-data-path \"" + AnsiToWide(outFile) + L"\"";
-    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return "<not started: " + std::to_string(GetLastError()) + ">";
-    }
-    DWORD code = 1;
-    if (WaitForProcess(process.hProcess, 60000)) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const int code = RunAndWait(L"\"" + exePath + L"\" --print-data-path \"" + AnsiToWide(outFile) + L"\"");
     return code == 0 ? ReadBytes(outFile) : "<failed: exit code " + std::to_string(code) + ">";
 }
 

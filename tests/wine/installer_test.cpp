@@ -136,9 +136,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     const HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     SendMessageTimeoutA(GetDlgItem(general, IDC_ENABLE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    ASSERT_TRUE(WaitForProcess(program.get(), 30000)) << "Wayleap.exe did not end";
-    DWORD code = 1;
-    EXPECT_TRUE(GetExitCodeProcess(program.get(), &code) && code == 0) << "Wayleap.exe's exit code " << code;
+    ASSERT_EQ(ExitCodeOf(program.get(), 30000), 0) << "Wayleap.exe's exit code (-1: it did not end)";
     EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
     EXPECT_EQ(MachineTraces(), machineBefore) << "nothing of Wayleap's under HKEY_LOCAL_MACHINE";
 

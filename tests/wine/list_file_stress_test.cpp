@@ -52,10 +52,8 @@ TEST(ListFileStress, LoadsNeverSeeATornList) {
         if (status == LoadStatus::Loaded && (list == kListA || list == kListB)) ++whole;
         else if (status != LoadStatus::Unreadable) ++torn;  // Unreadable: met the saver's exclusive check
     }
-    ASSERT_TRUE(WaitForProcess(saver.get(), 60000));
-    DWORD code = 1;
-    GetExitCodeProcess(saver.get(), &code);
-    EXPECT_EQ(code, 0u) << "the saver met an error other than a busy file, or never saved";
+    EXPECT_EQ(ExitCodeOf(saver.get(), 60000), 0)
+        << "the saver met an error other than a busy file, never saved, or did not end (-1)";
     EXPECT_EQ(torn, 0) << "loads that saw neither list whole";
     EXPECT_GT(whole, 0);
     EXPECT_TRUE(FilesMatching(dir.path(), "~WL*.tmp").empty());
