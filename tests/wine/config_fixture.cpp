@@ -94,10 +94,10 @@ INT_PTR ConfigSheetTest::RunSheet(std::vector<Step> steps) {
     g_createdSheet = sheet = nullptr;
     told.clear();
     steps.insert(steps.begin(), [this] { return (sheet = g_createdSheet) != nullptr && IsWindowVisible(sheet); });
-    steps.push_back(steps::Gone(sheet));
-    return RunModal(
-        [this] { return config::ShowConfigurationSheet(state, nullptr, [](HWND created) { g_createdSheet = created; }); },
-        std::move(steps));
+    steps.push_back([this] { return !IsWindow(sheet); });
+    TimerScript script(std::move(steps), 20000);
+    const INT_PTR result = config::ShowConfigurationSheet(state, nullptr, [](HWND created) { g_createdSheet = created; });
+    return script.RunToEnd(), result;
 }
 
 TimerScript::Step ConfigSheetTest::Fill(const char* caption, std::vector<std::pair<int, std::string>> texts,

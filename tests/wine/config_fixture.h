@@ -62,7 +62,7 @@ protected:
     void TearDown() override { CleanSettings(); }
 
     // Shows the configuration sheet and runs `steps` inside its modal loop,
-    // the first once the sheet exists; the steps must end the sheet.
+    // the first once the sheet exists; the steps must end the sheet within 20 seconds.
     INT_PTR RunSheet(std::vector<Step> steps);
     HWND Page(int page) const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, page, 0)); }
     HWND Control(int page, int id) const { return GetDlgItem(Page(page), id); }  // page 0 General, 1 Folders, 2 About
