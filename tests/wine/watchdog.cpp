@@ -22,18 +22,6 @@ std::atomic<DWORD> g_progress{0};
 std::atomic<int> g_scripts{0};
 std::atomic<bool> g_inTest{false};
 
-// Class, caption and the texts of its controls (a message box's message among them).
-std::string Describe(HWND window) {
-    char className[128] = {};
-    GetClassNameA(window, className, sizeof className);
-    std::string text;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::string part = TextOf(child);
-        if (!part.empty()) text += (text.empty() ? "" : " | ") + part;
-    }
-    return "class \"" + std::string(className) + "\", caption \"" + TextOf(window) + "\", text \"" + text + "\"";
-}
-
 // The visible top-level windows of this process; with `unexpected`, only
 // dialogs the test did not make itself.
 std::vector<HWND> Windows(bool unexpected) {
@@ -50,9 +38,21 @@ std::vector<HWND> Windows(bool unexpected) {
     return found;
 }
 
+// One line per window: class, caption and the texts of its controls (a
+// message box's message among them).
 std::string Lines(const std::vector<HWND>& windows) {
     std::string lines;
-    for (HWND window : windows) lines += "  window: " + Describe(window) + "\n";
+    for (HWND window : windows) {
+        char className[128] = {};
+        GetClassNameA(window, className, sizeof className);
+        std::string text;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::string part = TextOf(child);
+            if (!part.empty()) text += (text.empty() ? "" : " | ") + part;
+        }
+        lines += "  window: class \"" + std::string(className) + "\", caption \"" + TextOf(window) + "\", text \"" +
+                 text + "\"\n";
+    }
     return lines;
 }
 
