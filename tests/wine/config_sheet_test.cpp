@@ -1,9 +1,7 @@
 // The configuration sheet as a whole: what the General page writes on OK and
-// Apply (and Cancel does not), and the About page's links. Wayleap.exe as its
-// own process is run by the installer's test, as installed.
+// Apply (and Cancel does not). Wayleap.exe as its own process is run by the
+// installer's test, as installed.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
@@ -59,35 +57,6 @@ TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
         EXPECT_EQ(ReadStoredSettings(), c.after);
         EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;
     }
-}
-
-TEST_F(ConfigSheetTest, AboutPageLinksOpenTheirAddresses) {
-    // The shell opens web and mail addresses with a copy of the stand-in
-    // program, which logs what it was given; the commands are put back after.
-    const std::string opener = scratch / "opener.exe";
-    ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), opener.c_str(), FALSE));
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const std::string scheme : {"https", "mailto"}) {
-        char command[1024] = {};
-        LONG size = sizeof command;
-        const std::string key = scheme + "\\shell\\open\\command", replaced = "\"" + opener + "\" \"%1\"";
-        if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), command, &size) == ERROR_SUCCESS) saved.push_back({key, command});
-        ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, replaced.c_str(), 0), ERROR_SUCCESS);
-    }
-    const auto click = [this](int id) {
-        SendMessageA(Control(2, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        SendMessageA(Control(2, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    };
-    const auto logged = [&](int runs) -> Step {  // the stand-in logs a run once it has ended
-        return [&, runs] {
-            const std::string log = ReadBytes(opener + ".log");
-            return std::count(log.begin(), log.end(), '\n') >= runs;
-        };
-    };
-    RunSheet({ShowPage(2), steps::Do([&] { click(IDC_WEB_LINK); }), logged(1), steps::Do([&] { click(IDC_MAIL_LINK); }),
-              logged(2), Press(PSBTN_CANCEL)});
-    for (const auto& [key, command] : saved) RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, command.c_str(), 0);
-    EXPECT_EQ(ReadBytes(opener + ".log"), "2\thttps://wayleap.example/\n2\tmailto:hello@wayleap.example\n");
 }
 
 }  // namespace
