@@ -66,6 +66,15 @@ protected:
         });
     }
 
+    // FolderList.dat holding `before`, the sheet shows the Folders page and
+    // runs `steps`: what the file holds once the sheet has ended.
+    std::string FileAfter(const std::string& before, std::vector<Step> steps) {
+        EXPECT_TRUE(WriteBytes(dataFile, before));
+        steps.insert(steps.begin(), ShowPage(kFolders));
+        RunSheet(steps);
+        return ReadBytes(dataFile);
+    }
+
     unique_file lock;
 };
 
@@ -95,11 +104,7 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
-        std::vector<Step> steps = c.steps;
-        steps.insert(steps.begin(), ShowPage(kFolders));
-        RunSheet(steps);
-        EXPECT_EQ(ReadBytes(dataFile), c.after);
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), c.steps), c.after);
     }
 }
 
@@ -110,7 +115,7 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
 TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
     const std::string theirs = FileOf("ABCD") + Record("Theirs", "C:\\Theirs", false, false);
     const Step changeFile = steps::Do([&] { WriteBytes(dataFile, theirs); });
-    const Step deleteFirst = Select({0}), askDelete = steps::Answer("Wayleap - Delete", IDOK);
+    const Step askDelete = steps::Answer("Wayleap - Delete", IDOK);
     const struct {
         const char* what;
         int answer;  // 0: not asked
@@ -119,17 +124,15 @@ TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
                  {"Cancel", IDCANCEL, theirs}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
-        std::vector<Step> steps{ShowPage(kFolders)};
-        if (c.answer) steps.insert(steps.end(), {deleteFirst, Click(kFolders, IDC_DELETE), askDelete});
+        std::vector<Step> steps;
+        if (c.answer) steps.insert(steps.end(), {Select({0}), Click(kFolders, IDC_DELETE), askDelete});
         steps.insert(steps.end(), {changeFile, Press(PSBTN_OK)});
         if (c.answer) steps.push_back(steps::Answer(kSheetCaption, c.answer, &told));
         if (c.answer == IDYES) {
             steps.push_back(steps::Do([&] { EXPECT_EQ(ListView_GetItemCount(List()), 5) << "the changed list shown"; }));
         }
         if (c.answer == IDYES || c.answer == IDCANCEL) steps.push_back(Press(PSBTN_CANCEL));  // still open
-        RunSheet(steps);
-        EXPECT_EQ(ReadBytes(dataFile), c.after);
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), steps), c.after);
         if (c.answer) {
             EXPECT_EQ(told.substr(0, 40), "Another program changed your folder list");
         }
@@ -161,17 +164,16 @@ TEST_F(FoldersPage, DialogsRefuseWhatTheFileCannotHoldAndTellWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-        ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
         const bool modify = c.dialog == kModifyDialog;
         const Step type = [&] {
             HWND dialog = FindThreadDialog(c.dialog);
             return dialog && SetDlgItemTextW(dialog, c.field, c.text) && PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         };
-        RunSheet({ShowPage(kFolders), modify ? DoubleClick(1) : Click(kFolders, IDC_ADD_FOLDER), type,
-                  Tell(modify ? "Wayleap - Modify" : "Wayleap - Add"), steps::Answer(c.dialog, IDCANCEL),
-                  Press(PSBTN_OK)});
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), {modify ? DoubleClick(1) : Click(kFolders, IDC_ADD_FOLDER), type,
+                                             Tell(modify ? "Wayleap - Modify" : "Wayleap - Add"),
+                                             steps::Answer(c.dialog, IDCANCEL), Press(PSBTN_OK)}),
+                  FileOf("ABCD"));
         EXPECT_EQ(told, c.told);
-        EXPECT_EQ(ReadBytes(dataFile), FileOf("ABCD"));
     }
 }
 
@@ -180,11 +182,11 @@ TEST_F(FoldersPage, DialogsRefuseWhatTheFileCannotHoldAndTellWhy) {
 TEST_F(FoldersPage, AFolderWhosePathTheCodePageCannotHoldIsNotAdded) {
     const WideDir folder(scratch.path(), L"Caf\x0101");
     state.chooseFolder = [&](HWND) { return ILCreateFromPathW(folder.path.c_str()); };
-    ASSERT_TRUE(WriteBytes(dataFile, FileOf("ABCD")));
-    RunSheet({ShowPage(kFolders), Click(kFolders, IDC_ADD_FOLDER), Tell(kErrorCaption),
-              steps::Do([this] { EXPECT_FALSE(ApplyEnabled()) << "nothing changed"; }), Press(PSBTN_OK)});
+    EXPECT_EQ(FileAfter(FileOf("ABCD"), {Click(kFolders, IDC_ADD_FOLDER), Tell(kErrorCaption),
+                                         steps::Do([this] { EXPECT_FALSE(ApplyEnabled()) << "nothing changed"; }),
+                                         Press(PSBTN_OK)}),
+              FileOf("ABCD"));
     EXPECT_EQ(told, kPathNotHeld);
-    EXPECT_EQ(ReadBytes(dataFile), FileOf("ABCD"));
 }
 
 TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
