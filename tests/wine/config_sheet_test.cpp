@@ -110,6 +110,8 @@ protected:
             PostMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, client.bottom - 5));
         });
     }
+    // Answers Delete's question.
+    static Step AnswerDelete(int answer) { return steps::Answer("Wayleap - Delete", answer); }
     // Opens FolderList.dat as another program would, with that share mode, or closes it (kNotHeld).
     Step Hold(DWORD share) {
         return steps::Do([this, share] {
@@ -132,7 +134,7 @@ protected:
 
 TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     const Step ok = Press(PSBTN_OK), apply = Press(PSBTN_APPLYNOW), cancel = Press(PSBTN_CANCEL);
-    const Step add = Click(kFolders, IDC_ADD_FOLDER), askDelete = steps::Answer("Wayleap - Delete", IDOK);
+    const Step add = Click(kFolders, IDC_ADD_FOLDER), askDelete = AnswerDelete(IDOK);
     const struct {
         const char* what;
         std::vector<Step> steps;
@@ -140,7 +142,7 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
     } cases[] = {
         {"Delete two rows, Apply", {Select({1, 3}), Click(kFolders, IDC_DELETE), askDelete, ApplyOn(), apply, cancel}, FileOf("AC")},
         {"Delete answered Cancel",
-         {Select({1}), Click(kFolders, IDC_DELETE), steps::Answer("Wayleap - Delete", IDCANCEL), ok}, FileOf("ABCD")},
+         {Select({1}), Click(kFolders, IDC_DELETE), AnswerDelete(IDCANCEL), ok}, FileOf("ABCD")},
         {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ApplyOn(), ok}, FileOf("BADC")},
         {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ApplyOn(), ok}, FileOf("BADC")},
         {"renamed in place, not to blanks", {Rename(1, "Bee"), Rename(2, "  "), ok},
@@ -167,7 +169,6 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
 TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
     const std::string theirs = FileOf("ABCD") + Record("Theirs", "C:\\Theirs", false, false);
     const Step changeFile = steps::Do([&] { WriteBytes(dataFile, theirs); });
-    const Step askDelete = steps::Answer("Wayleap - Delete", IDOK);
     const struct {
         const char* what;
         int answer;  // 0: not asked
@@ -177,7 +178,7 @@ TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<Step> steps;
-        if (c.answer) steps.insert(steps.end(), {Select({0}), Click(kFolders, IDC_DELETE), askDelete});
+        if (c.answer) steps.insert(steps.end(), {Select({0}), Click(kFolders, IDC_DELETE), AnswerDelete(IDOK)});
         steps.insert(steps.end(), {changeFile, Press(PSBTN_OK)});
         if (c.answer) steps.push_back(steps::Answer(kSheetCaption, c.answer, &told));
         if (c.answer == IDYES) {
