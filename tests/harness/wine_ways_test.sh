@@ -26,8 +26,6 @@ printf '#!/bin/sh\necho "qemu-i386 version 7.2.0"\n' > "$work/qemu7"
 printf '#!/bin/sh\necho "qemu-i386 version 10.0.2"; [ "$1" = --version ] || exit 1\n' > "$work/broken"
 chmod +x "$work/qemu7" "$work/broken"
 
-decide "unavailable" "WAYLEAP_I686=unavailable" -- WAYLEAP_I686=unavailable
-decide "unavailable" "WAYLEAP_I686=sometimes" -- WAYLEAP_I686=sometimes
 decide "unavailable" "no $work/none" "qemu-user" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/none"
 decide "unavailable" "version 7" "8 or later" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/qemu7"
 decide "unavailable" "does not start under $work/broken" -- WAYLEAP_I686=emulated WAYLEAP_QEMU_I386="$work/broken"

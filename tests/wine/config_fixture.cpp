@@ -1,8 +1,6 @@
 // The configuration sheet of Wayleap.exe driven in-process.
 #include "tests/wine/config_fixture.h"
 
-#include <tuple>
-
 #include "core/registry_names.h"
 #include "win/registry_classes.h"
 #include "win/unique_handle.h"
@@ -58,28 +56,23 @@ void StoreSettings(bool enabled, bool submenu, bool machine) {
               ERROR_SUCCESS);
 }
 
-StoredSettings ReadStoredSettings() {
-    StoredSettings s{ClassesValue(false, kFolderHandlerKey), ClassesValue(false, kBackgroundHandlerKey), "<none>",
-                     ClassesValue(true, kFolderHandlerKey), ClassesValue(true, kBackgroundHandlerKey)};
+std::string Stored(const std::string& folderKey, const std::string& backgroundKey, const std::string& submenu,
+                   const std::string& machineFolderKey, const std::string& machineBackgroundKey) {
+    return "user's keys " + folderKey + ", " + backgroundKey + "; submenu " + submenu + "; machine's keys " +
+           machineFolderKey + ", " + machineBackgroundKey;
+}
+
+std::string ReadStoredSettings() {
     DWORD value = 0, size = sizeof value;
     const LONG read = RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, kSubmenuValue, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    if (read != ERROR_FILE_NOT_FOUND) s.submenu = read == ERROR_SUCCESS ? std::to_string(value) : "<bad>";
-    return s;
+    const std::string submenu = read == ERROR_FILE_NOT_FOUND ? "<none>" : read == ERROR_SUCCESS ? std::to_string(value) : "<bad>";
+    return Stored(ClassesValue(false, kFolderHandlerKey), ClassesValue(false, kBackgroundHandlerKey), submenu,
+                  ClassesValue(true, kFolderHandlerKey), ClassesValue(true, kBackgroundHandlerKey));
 }
 
-bool operator==(const StoredSettings& a, const StoredSettings& b) {
-    return std::tie(a.folderKey, a.backgroundKey, a.submenu, a.machineFolderKey, a.machineBackgroundKey) ==
-           std::tie(b.folderKey, b.backgroundKey, b.submenu, b.machineFolderKey, b.machineBackgroundKey);
-}
-
-std::ostream& operator<<(std::ostream& out, const StoredSettings& s) {
-    return out << "{user's keys " << s.folderKey << ", " << s.backgroundKey << "; submenu " << s.submenu
-               << "; machine's keys " << s.machineFolderKey << ", " << s.machineBackgroundKey << "}";
-}
-
-StoredSettings SettingsWritten(bool enabled, const char* submenu) {
+std::string SettingsWritten(bool enabled, const char* submenu) {
     const std::string key = enabled ? kHandlerClsidText : "<none>";
-    return StoredSettings{key, key, submenu};
+    return Stored(key, key, submenu);
 }
 
 std::string Record(const std::string& name, const std::string& path, bool expand, bool sort) {
@@ -101,10 +94,10 @@ INT_PTR ConfigSheetTest::RunSheet(std::vector<Step> steps) {
     g_createdSheet = sheet = nullptr;
     told.clear();
     steps.insert(steps.begin(), [this] { return (sheet = g_createdSheet) != nullptr && IsWindowVisible(sheet); });
-    steps.push_back(steps::Gone(sheet));
-    return RunModal(
-        [this] { return config::ShowConfigurationSheet(state, nullptr, [](HWND created) { g_createdSheet = created; }); },
-        std::move(steps));
+    steps.push_back([this] { return !IsWindow(sheet); });
+    TimerScript script(std::move(steps), 20000);
+    const INT_PTR result = config::ShowConfigurationSheet(state, nullptr, [](HWND created) { g_createdSheet = created; });
+    return script.RunToEnd(), result;
 }
 
 TimerScript::Step ConfigSheetTest::Fill(const char* caption, std::vector<std::pair<int, std::string>> texts,
@@ -113,7 +106,9 @@ TimerScript::Step ConfigSheetTest::Fill(const char* caption, std::vector<std::pa
         HWND dialog = FindThreadDialog(caption);
         if (!dialog) return false;
         for (const auto& [id, text] : texts) SetDlgItemTextA(dialog, id, text.c_str());
-        for (int id : clicks) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+        for (int id : clicks) {  // as a user clicks: a disabled button stays as it is
+            if (IsWindowEnabled(GetDlgItem(dialog, id))) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+        }
         return PostMessageA(dialog, WM_COMMAND, IDOK, 0) != FALSE;
     };
 }

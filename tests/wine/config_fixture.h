@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,19 +39,18 @@ std::string ClassesValue(bool machine, const std::string& subKey);
 // would have), and the menu style.
 void StoreSettings(bool enabled, bool submenu, bool machine = false);
 
-// What the registry holds: the default values of the user's Folder and
-// Directory\Background handler keys, the menu style ("0" or "1", "<bad>" when
-// not a REG_DWORD) and the machine's two handler keys; "<none>" for what is missing.
-struct StoredSettings {
-    std::string folderKey, backgroundKey, submenu, machineFolderKey = "<none>", machineBackgroundKey = "<none>";
-};
-StoredSettings ReadStoredSettings();
-bool operator==(const StoredSettings& a, const StoredSettings& b);
-std::ostream& operator<<(std::ostream& out, const StoredSettings& s);
+// What the registry holds, as one line: the default values of the user's
+// Folder and Directory\Background handler keys, the menu style ("0" or "1",
+// "<bad>" when not a REG_DWORD) and the machine's two handler keys; "<none>"
+// for what is missing.
+std::string ReadStoredSettings();
+// That line for these values.
+std::string Stored(const std::string& folderKey, const std::string& backgroundKey, const std::string& submenu,
+                   const std::string& machineFolderKey = "<none>", const std::string& machineBackgroundKey = "<none>");
 // The registry after the menu was switched on (or off) for the user, with
 // the menu style stored as `submenu`.
-StoredSettings SettingsWritten(bool enabled, const char* submenu);
-inline const StoredSettings kNothingStored{"<none>", "<none>", "<none>"};
+std::string SettingsWritten(bool enabled, const char* submenu);
+inline const std::string kNothingStored = Stored("<none>", "<none>", "<none>");
 
 // One entry as FolderList.dat stores it: the name line and the data line.
 std::string Record(const std::string& name, const std::string& path, bool expand, bool sort);
@@ -64,7 +62,7 @@ protected:
     void TearDown() override { CleanSettings(); }
 
     // Shows the configuration sheet and runs `steps` inside its modal loop,
-    // the first once the sheet exists; the steps must end the sheet.
+    // the first once the sheet exists; the steps must end the sheet within 20 seconds.
     INT_PTR RunSheet(std::vector<Step> steps);
     HWND Page(int page) const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, page, 0)); }
     HWND Control(int page, int id) const { return GetDlgItem(Page(page), id); }  // page 0 General, 1 Folders, 2 About
@@ -77,7 +75,7 @@ protected:
     // Checks that the changes made so far have enabled Apply.
     Step ApplyOn() { return steps::Do([this] { EXPECT_TRUE(ApplyEnabled()) << "Apply not enabled by a change"; }); }
     // Waits for the dialog with that caption, types `texts` into its fields,
-    // clicks the buttons `clicks` and presses OK.
+    // clicks the buttons `clicks` (those enabled) and presses OK.
     static Step Fill(const char* caption, std::vector<std::pair<int, std::string>> texts, std::vector<int> clicks = {});
 
     ScratchDir scratch;

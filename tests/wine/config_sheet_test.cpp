@@ -1,9 +1,13 @@
-// The configuration sheet as a whole: what the General page writes on OK and
-// Apply (and Cancel does not), and the About page's links. Wayleap.exe as its
-// own process is run by the installer's test, as installed.
+// The configuration sheet driven in-process: what the General page writes on
+// OK and Apply (and Cancel does not); the Folders page with its Add and Modify
+// dialogs, each way the user changes the rows, saved by OK or Apply (or not,
+// by Cancel) and checked in FolderList.dat byte for byte; the dialogs'
+// refusals and the list that is never saved over, told to the user.
+// Wayleap.exe as its own process is run by the installer's test, as installed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
@@ -19,23 +23,23 @@ namespace {
 // A key holding a subkey cannot be removed, which stands for what a standard
 // user may not remove.
 TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
-    enum Stored { kNothing, kOnDirect, kStuckKey, kForAll };
+    enum Before { kNothing, kOnDirect, kStuckKey, kForAll };
     const std::string on = kHandlerClsidText;
     const struct {
         const char* what;
-        Stored stored;
+        Before stored;
         std::vector<int> clicks;
         int press;  // Apply is followed by Cancel
-        StoredSettings after;
+        std::string after;
         const char* told;  // the start of the message the user is shown
     } cases[] = {
         {"switched on", kNothing, {IDC_ENABLE}, PSBTN_OK, SettingsWritten(true, "<none>"), ""},
         {"switched off by Apply", kOnDirect, {IDC_ENABLE}, PSBTN_APPLYNOW, SettingsWritten(false, "0"), ""},
         {"the direct style", kNothing, {IDC_STYLE_DIRECT}, PSBTN_OK, SettingsWritten(false, "0"), ""},
         {"Cancel", kOnDirect, {IDC_ENABLE, IDC_STYLE_SUBMENU}, PSBTN_CANCEL, SettingsWritten(true, "0"), ""},
-        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW, {on, "<none>", "1"},
+        {"switching off that did not happen", kStuckKey, {IDC_ENABLE}, PSBTN_APPLYNOW, Stored(on, "<none>", "1"),
          "Wayleap could not switch the menu on or off"},
-        {"switched on for every user", kForAll, {IDC_ENABLE}, PSBTN_APPLYNOW, {"<none>", "<none>", "1", on, "<none>"},
+        {"switched on for every user", kForAll, {IDC_ENABLE}, PSBTN_APPLYNOW, Stored("<none>", "<none>", "1", on, "<none>"),
          "The Wayleap menu is switched off for you, but an administrator"},
     };
     for (const auto& c : cases) {
@@ -45,10 +49,7 @@ TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
         if (c.stored == kStuckKey || c.stored == kForAll) {
             SetHandlerKey(c.stored == kForAll, (std::string(kFolderHandlerKey) + "\\child").c_str(), "");
         }
-        std::vector<Step> steps = {steps::Do([&] {
-            EXPECT_EQ(IsDlgButtonChecked(Page(0), IDC_STYLE_SUBMENU) == BST_CHECKED, c.stored != kOnDirect)
-                << "the stored style shown";
-        })};
+        std::vector<Step> steps;
         for (int id : c.clicks) steps.push_back(Click(0, id));
         steps.insert(steps.end(), {ApplyOn(), Press(c.press)});
         if (*c.told) steps.push_back(Tell(kErrorCaption));
@@ -64,33 +65,210 @@ TEST_F(ConfigSheetTest, GeneralPageWritesWhatChangedAndTellsWhatItCouldNot) {
     }
 }
 
-TEST_F(ConfigSheetTest, AboutPageLinksOpenTheirAddresses) {
-    // The shell opens web and mail addresses with a copy of the stand-in
-    // program, which logs what it was given; the commands are put back after.
-    const std::string opener = scratch / "opener.exe";
-    ASSERT_TRUE(CopyFileA((OwnDir() + "shellext_stand_in.exe").c_str(), opener.c_str(), FALSE));
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const std::string scheme : {"https", "mailto"}) {
-        char command[1024] = {};
-        LONG size = sizeof command;
-        const std::string key = scheme + "\\shell\\open\\command", replaced = "\"" + opener + "\" \"%1\"";
-        if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), command, &size) == ERROR_SUCCESS) saved.push_back({key, command});
-        ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, replaced.c_str(), 0), ERROR_SUCCESS);
+// The Folders page (page 1) and its dialogs.
+constexpr int kFolders = 1;
+constexpr DWORD kNotHeld = ~0u;
+constexpr char kAddDialog[] = "Wayleap - Add new folder";
+constexpr char kModifyDialog[] = "Wayleap - Modify folder";
+
+// Four folders named by one letter, each with its own pair of flags.
+std::string FileOf(const std::string& letters) {
+    std::string bytes;
+    for (char letter : letters) {
+        const std::string name(1, letter);
+        bytes += Record(name, "C:\\" + name, letter == 'A' || letter == 'C', letter == 'C' || letter == 'D');
     }
-    const auto click = [this](int id) {
-        SendMessageA(Control(2, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        SendMessageA(Control(2, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    return bytes;
+}
+
+class FoldersPage : public ConfigSheetTest {
+protected:
+    HWND List() const { return Control(kFolders, IDC_FOLDER_LIST); }
+
+    Step Select(std::vector<int> rows) {
+        return steps::Do([this, rows] {
+            ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+            for (int row : rows) ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED);
+        });
+    }
+    // Renames a row in place; in one step, as the edit ends when it loses the focus.
+    Step Rename(int row, const char* name) {
+        return steps::Do([this, row, name] {
+            SetFocus(List());
+            HWND edit = ListView_EditLabel(List(), row);
+            SetWindowTextA(edit, name);
+            SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+        });
+    }
+    // Double-clicks below the last row with `row` focused (row 0 selected): Modify opens on the focused row.
+    Step DoubleClick(int row) {
+        return steps::Do([this, row] {
+            ListView_SetItemState(List(), 0, LVIS_SELECTED, LVIS_SELECTED);
+            ListView_SetItemState(List(), row, LVIS_FOCUSED, LVIS_FOCUSED);
+            RECT client = {};
+            GetClientRect(List(), &client);
+            PostMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, client.bottom - 5));
+        });
+    }
+    // Answers Delete's question.
+    static Step AnswerDelete(int answer) { return steps::Answer("Wayleap - Delete", answer); }
+    // Opens FolderList.dat as another program would, with that share mode, or closes it (kNotHeld).
+    Step Hold(DWORD share) {
+        return steps::Do([this, share] {
+            lock.reset(share == kNotHeld ? INVALID_HANDLE_VALUE
+                                         : CreateFileA(dataFile.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        });
+    }
+
+    // FolderList.dat holding `before`, the sheet shows the Folders page and
+    // runs `steps`: what the file holds once the sheet has ended.
+    std::string FileAfter(const std::string& before, std::vector<Step> steps) {
+        EXPECT_TRUE(WriteBytes(dataFile, before));
+        steps.insert(steps.begin(), ShowPage(kFolders));
+        RunSheet(steps);
+        return ReadBytes(dataFile);
+    }
+
+    unique_file lock;
+};
+
+TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
+    const Step ok = Press(PSBTN_OK), apply = Press(PSBTN_APPLYNOW), cancel = Press(PSBTN_CANCEL);
+    const Step add = Click(kFolders, IDC_ADD_FOLDER), askDelete = AnswerDelete(IDOK);
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+        std::string after;
+    } cases[] = {
+        {"Delete two rows, Apply", {Select({1, 3}), Click(kFolders, IDC_DELETE), askDelete, ApplyOn(), apply, cancel}, FileOf("AC")},
+        {"Delete answered Cancel",
+         {Select({1}), Click(kFolders, IDC_DELETE), AnswerDelete(IDCANCEL), ok}, FileOf("ABCD")},
+        {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ApplyOn(), ok}, FileOf("BADC")},
+        {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ApplyOn(), ok}, FileOf("BADC")},
+        {"renamed in place, not to blanks", {Rename(1, "Bee"), Rename(2, "  "), ok},
+         FileOf("A") + Record("Bee", "C:\\B", false, false) + FileOf("CD")},
+        // Modify opens with the row's own flags (C's are both ticked); "\xE9" is
+        // a letter code page 1252 holds exactly.
+        {"Modify", {DoubleClick(2), Fill(kModifyDialog, {{IDC_MODIFY_NAME, " Caf\xE9 "}, {IDC_MODIFY_PATH, "\tD:\\Caf\xE9 "}}, {IDC_MODIFY_EXPAND}), ok},
+         FileOf("AB") + Record("Caf\xE9", "D:\\Caf\xE9", false, true) + FileOf("D")},
+        {"Add a Folder..., Apply", {add, Fill(kAddDialog, {{IDC_ADD_NAME, " Chosen "}}, {IDC_ADD_EXPAND, IDC_ADD_SORT}), apply, cancel},
+         FileOf("ABCD") + Record("Chosen", scratch / "Chosen", true, true)},
+        {"Cancel", {Select({0, 1, 2, 3}), Click(kFolders, IDC_DELETE), askDelete, Rename(0, "X"), add, Fill(kAddDialog, {}), cancel},
+         FileOf("ABCD")},
     };
-    const auto logged = [&](int runs) -> Step {  // the stand-in logs a run once it has ended
-        return [&, runs] {
-            const std::string log = ReadBytes(opener + ".log");
-            return std::count(log.begin(), log.end(), '\n') >= runs;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), c.steps), c.after);
+    }
+}
+
+// Another program (the add dialog in Explorer) changes the file while the
+// page shows it. OK without changes saves nothing, so its change stays; with
+// changes the user is asked: Yes shows the changed list and keeps it, No
+// saves the rows over it, Cancel saves nothing.
+TEST_F(FoldersPage, AnotherProgramsChangeIsNeverOverwrittenUnasked) {
+    const std::string theirs = FileOf("ABCD") + Record("Theirs", "C:\\Theirs", false, false);
+    const Step changeFile = steps::Do([&] { WriteBytes(dataFile, theirs); });
+    const struct {
+        const char* what;
+        int answer;  // 0: not asked
+        std::string after;
+    } cases[] = {{"OK without changes", 0, theirs}, {"Yes", IDYES, theirs}, {"No", IDNO, FileOf("BCD")},
+                 {"Cancel", IDCANCEL, theirs}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Step> steps;
+        if (c.answer) steps.insert(steps.end(), {Select({0}), Click(kFolders, IDC_DELETE), AnswerDelete(IDOK)});
+        steps.insert(steps.end(), {changeFile, Press(PSBTN_OK)});
+        if (c.answer) steps.push_back(steps::Answer(kSheetCaption, c.answer, &told));
+        if (c.answer == IDYES) {
+            steps.push_back(steps::Do([&] { EXPECT_EQ(ListView_GetItemCount(List()), 5) << "the changed list shown"; }));
+        }
+        if (c.answer == IDYES || c.answer == IDCANCEL) steps.push_back(Press(PSBTN_CANCEL));  // still open
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), steps), c.after);
+        if (c.answer) {
+            EXPECT_EQ(told.substr(0, 40), "Another program changed your folder list");
+        }
+    }
+}
+
+constexpr char kNameNotHeld[] =
+    "The name has characters that the Windows language for non-Unicode programs can not hold, and your folder list "
+    "(FolderList.dat) is kept in that language. Please type another name.";
+constexpr char kPathNotHeld[] =
+    "Wayleap can not store this path: it has characters that the Windows language for non-Unicode programs can not "
+    "hold, and your folder list (FolderList.dat) is kept in that language. Choose or type another folder.";
+
+// Texts typed or pasted in UTF-16: also what the code page holds only as "?"
+// or a look-alike (U+0101 is "a" at best in code page 1252).
+TEST_F(FoldersPage, DialogsRefuseWhatTheFileCannotHoldAndTellWhy) {
+    const struct {
+        const char* dialog;
+        const wchar_t* text;
+        int field;
+        const char* told;
+    } cases[] = {
+        {kModifyDialog, L" \t", IDC_MODIFY_NAME, "The name field can not be empty."},
+        {kModifyDialog, L"C:\\B|1", IDC_MODIFY_PATH, "The path can not contain a line break or the character |."},
+        {kModifyDialog, L"\x65E5\x672C", IDC_MODIFY_NAME, kNameNotHeld},
+        {kModifyDialog, L"C:\\Caf\x0101", IDC_MODIFY_PATH, kPathNotHeld},
+        {kAddDialog, L"  ", IDC_ADD_NAME, "The name field can not be empty."},
+        {kAddDialog, L"Caf\x0101", IDC_ADD_NAME, kNameNotHeld},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        const bool modify = c.dialog == kModifyDialog;
+        const Step type = [&] {
+            HWND dialog = FindThreadDialog(c.dialog);
+            return dialog && SetDlgItemTextW(dialog, c.field, c.text) && PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         };
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), {modify ? DoubleClick(1) : Click(kFolders, IDC_ADD_FOLDER), type,
+                                             Tell(modify ? "Wayleap - Modify" : "Wayleap - Add"),
+                                             steps::Answer(c.dialog, IDCANCEL), Press(PSBTN_OK)}),
+                  FileOf("ABCD"));
+        EXPECT_EQ(told, c.told);
+    }
+}
+
+// A folder picked in the browser whose path the code page holds only as "?"
+// or a look-alike is not offered for adding: the user is told, no row is added.
+TEST_F(FoldersPage, AFolderWhosePathTheCodePageCannotHoldIsNotAdded) {
+    const WideDir folder(scratch.path(), L"Caf\x0101");
+    state.chooseFolder = [&](HWND) { return ILCreateFromPathW(folder.path.c_str()); };
+    EXPECT_EQ(FileAfter(FileOf("ABCD"), {Click(kFolders, IDC_ADD_FOLDER), Tell(kErrorCaption),
+                                         steps::Do([this] { EXPECT_FALSE(ApplyEnabled()) << "nothing changed"; }),
+                                         Press(PSBTN_OK)}),
+              FileOf("ABCD"));
+    EXPECT_EQ(told, kPathNotHeld);
+}
+
+TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
+    const std::string longLine = FileOf("A") + std::string(300, 'x') + "\nC:\\X|0|0\n" + FileOf("B");
+    const std::string added = Record("Chosen", scratch / "Chosen", false, false);
+    const struct {
+        const char* what;
+        std::string bytes;
+        DWORD heldWhileLoading, heldWhileSaving;  // share modes of another program's handle
+        const char* told;                         // the start of the message
+        std::string after;                        // once the other program has closed the file, by Apply and OK
+    } cases[] = {
+        {"a line over the limit", longLine, kNotHeld, kNotHeld, "Wayleap could not read your folder list", longLine},
+        {"held open while loading", FileOf("AB"), 0, kNotHeld, "Wayleap could not read your folder list", FileOf("AB")},
+        {"held open while saving", FileOf("AB"), kNotHeld, FILE_SHARE_READ, "Wayleap could not save your folder list", FileOf("AB") + added},
     };
-    RunSheet({ShowPage(2), steps::Do([&] { click(IDC_WEB_LINK); }), logged(1), steps::Do([&] { click(IDC_MAIL_LINK); }),
-              logged(2), Press(PSBTN_CANCEL)});
-    for (const auto& [key, command] : saved) RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, command.c_str(), 0);
-    EXPECT_EQ(ReadBytes(opener + ".log"), "2\thttps://wayleap.example/\n2\tmailto:hello@wayleap.example\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteBytes(dataFile, c.bytes));
+        RunSheet({Hold(c.heldWhileLoading), ShowPage(kFolders), Hold(kNotHeld), Click(kFolders, IDC_ADD_FOLDER),
+                  Fill(kAddDialog, {{IDC_ADD_NAME, "Chosen"}}), Hold(c.heldWhileSaving), Press(PSBTN_APPLYNOW),
+                  Tell(kErrorCaption), steps::Do([&] {
+                      EXPECT_TRUE(ApplyEnabled()) << "changes not saved are not claimed as saved";
+                      EXPECT_EQ(ReadBytes(dataFile), c.bytes);
+                  }),
+                  Hold(kNotHeld), Press(PSBTN_APPLYNOW), Press(PSBTN_OK)});
+        EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;
+        EXPECT_EQ(ReadBytes(dataFile), c.after);
+    }
 }
 
 }  // namespace

@@ -99,16 +99,15 @@ bool Uninstall(const std::string& options = {}) {
            PumpUntil([] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey); }, 30000);
 }
 
-// Whether a probe of that bitness, right-clicking C:\, loaded its own DLL, which
-// showed the installed list in its submenu.
-bool Probed(int bits) {
+// A probe of that bitness (0: 32-bit, 1: 64-bit), right-clicking C:\, loads
+// its own DLL, which shows the installed list in its submenu.
+void ExpectProbed(int bits) {
     ScratchDir scratch;
     const int code = RunAndWait("\"" + g_probes[bits] + "\" \"" + scratch / "probe.txt" + "\"");
     const std::string seen = "exit " + std::to_string(code) + "\n" + ReadBytes(scratch / "probe.txt");
     const std::string expected =
         "exit 0\nmodule " + kDir + "\\" + kFiles[1 + bits] + "\nitem Wayleap\n  item [&0] Windows\n  item [&1] Users\n";
     EXPECT_EQ(seen.substr(0, expected.size()), expected);
-    return seen.rfind(expected, 0) == 0;
 }
 
 class Installer : public ::testing::Test {
@@ -136,9 +135,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     const HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     SendMessageTimeoutA(GetDlgItem(general, IDC_ENABLE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    ASSERT_TRUE(WaitForProcess(program.get(), 30000)) << "Wayleap.exe did not end";
-    DWORD code = 1;
-    EXPECT_TRUE(GetExitCodeProcess(program.get(), &code) && code == 0) << "Wayleap.exe's exit code " << code;
+    ASSERT_EQ(ExitCodeOf(program.get(), 30000), 0) << "Wayleap.exe's exit code (-1: it did not end)";
     EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
     EXPECT_EQ(MachineTraces(), machineBefore) << "nothing of Wayleap's under HKEY_LOCAL_MACHINE";
 
@@ -160,7 +157,7 @@ TEST_F(Installer, InstallsForTheUserAloneAndRemovesAllItWrote) {
     EXPECT_EQ(ReadStoredSettings(), SettingsWritten(true, "<none>"));
     // A 32-bit and a 64-bit program each get their own view's DLL from the
     // user's classes, which come first, and it shows the list in its submenu.
-    for (int bits : {0, 1}) EXPECT_TRUE(Probed(bits)) << bits;
+    for (int bits : {0, 1}) ExpectProbed(bits);
     for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineClass, view)) << "an administrator's to remove";
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, (machineClass + "\\InprocServer32").c_str(), view, 0);

@@ -77,27 +77,30 @@ std::string OwnPath() {
     return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
 }
 
-unique_file StartProcess(const std::string& commandLine, const std::string& dir, DWORD* processId) {
-    STARTUPINFOA startup{sizeof startup};
+unique_file StartProcess(const std::wstring& commandLine, const std::string& dir, DWORD* processId) {
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{nullptr, nullptr, 0, 0};
-    std::string line = commandLine;
-    const bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                        dir.empty() ? nullptr : dir.c_str(), &startup, &info) != FALSE;
+    std::wstring line = commandLine;
+    const bool started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        dir.empty() ? nullptr : AnsiToWide(dir).c_str(), &startup, &info) != FALSE;
     if (started) CloseHandle(info.hThread);
     if (processId) *processId = info.dwProcessId;
     return unique_file(started ? info.hProcess : INVALID_HANDLE_VALUE);
 }
 
-bool WaitForProcess(HANDLE process, DWORD timeoutMs) {
-    return PumpUntil([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+int ExitCodeOf(HANDLE process, DWORD timeoutMs) {
+    DWORD code = static_cast<DWORD>(-1);
+    if (!PumpUntil([process] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
+        TerminateProcess(process, 1);
+    } else {
+        GetExitCodeProcess(process, &code);
+    }
+    return static_cast<int>(code);
 }
 
-int RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
+int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs) {
     const unique_file process = StartProcess(commandLine);
-    DWORD code = static_cast<DWORD>(-1);
-    if (process && !WaitForProcess(process.get(), timeoutMs)) TerminateProcess(process.get(), 1);
-    else if (process) GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
+    return process ? ExitCodeOf(process.get(), timeoutMs) : -1;
 }
 
 std::string FolderOf(IFileDialog* dialog) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/wine/watchdog.h"
+#include "win/code_page.h"
 #include "win/unique_handle.h"
 
 namespace wayleap::test {
@@ -64,15 +65,21 @@ std::wstring FileNameOf(IFileDialog* dialog);
 std::string OwnPath();
 inline std::string OwnDir() { return OwnPath().substr(0, OwnPath().find_last_of('\\') + 1); }
 
-// Starts `commandLine` in `dir` (this process's own when empty) without
-// waiting for it. The process handle, invalid when it could not be started;
-// `processId` (when given) receives its id.
-unique_file StartProcess(const std::string& commandLine, const std::string& dir = {}, DWORD* processId = nullptr);
-// Waits for a process to end, running this thread's messages meanwhile; false
-// when it has not ended within `timeoutMs`.
-bool WaitForProcess(HANDLE process, DWORD timeoutMs);
-// Runs `commandLine` and waits for it; returns its exit code, or -1 when it
-// could not be started or did not finish within `timeoutMs`.
-int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000);
+// Starts `commandLine` (in UTF-16, or in the ANSI code page) in `dir` (this
+// process's own when empty) without waiting for it. The process handle,
+// invalid when it could not be started; `processId` (when given) receives its id.
+unique_file StartProcess(const std::wstring& commandLine, const std::string& dir = {}, DWORD* processId = nullptr);
+inline unique_file StartProcess(const std::string& commandLine, const std::string& dir = {}, DWORD* processId = nullptr) {
+    return StartProcess(AnsiToWide(commandLine), dir, processId);
+}
+// Waits for a process to end, running this thread's messages meanwhile: its
+// exit code, or -1 when it has not ended within `timeoutMs` (it is then ended).
+int ExitCodeOf(HANDLE process, DWORD timeoutMs);
+// Runs `commandLine` and waits for it: its exit code, or -1 when it could not
+// be started or did not finish within `timeoutMs`.
+int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+inline int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000) {
+    return RunAndWait(AnsiToWide(commandLine), timeoutMs);
+}
 
 }  // namespace wayleap::test

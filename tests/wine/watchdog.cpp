@@ -7,9 +7,10 @@
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include "tests/wine/window_driver.h"
 
 namespace wayleap::test {
 namespace {
@@ -20,33 +21,6 @@ const char kOwnDialog[] = "WayleapTestOwnDialog";
 std::atomic<DWORD> g_progress{0};
 std::atomic<int> g_scripts{0};
 std::atomic<bool> g_inTest{false};
-std::mutex g_nameLock;
-std::string g_testName;
-
-// A window's text, without waiting long on a thread that may be the one stuck.
-std::string TextOf(HWND window) {
-    char text[512] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 500,
-                        &copied);
-    return text;
-}
-
-// Class, caption and text (a message box's message, else its controls' texts).
-std::string Describe(HWND window) {
-    char className[128] = {};
-    GetClassNameA(window, className, sizeof className);
-    std::string text;
-    if (HWND message = GetDlgItem(window, 0xFFFF)) {
-        text = TextOf(message);
-    } else {
-        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            const std::string part = TextOf(child);
-            if (!part.empty()) text += (text.empty() ? "" : " | ") + part;
-        }
-    }
-    return "class \"" + std::string(className) + "\", caption \"" + TextOf(window) + "\", text \"" + text + "\"";
-}
 
 // The visible top-level windows of this process; with `unexpected`, only
 // dialogs the test did not make itself.
@@ -64,9 +38,21 @@ std::vector<HWND> Windows(bool unexpected) {
     return found;
 }
 
+// One line per window: class, caption and the texts of its controls (a
+// message box's message among them).
 std::string Lines(const std::vector<HWND>& windows) {
     std::string lines;
-    for (HWND window : windows) lines += "  window: " + Describe(window) + "\n";
+    for (HWND window : windows) {
+        char className[128] = {};
+        GetClassNameA(window, className, sizeof className);
+        std::string text;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::string part = TextOf(child);
+            if (!part.empty()) text += (text.empty() ? "" : " | ") + part;
+        }
+        lines += "  window: class \"" + std::string(className) + "\", caption \"" + TextOf(window) + "\", text \"" +
+                 text + "\"\n";
+    }
     return lines;
 }
 
@@ -95,11 +81,8 @@ void EndDescendants(DWORD parent) {
 }
 
 [[noreturn]] void Fail(const std::string& why, const std::vector<HWND>& windows) {
-    std::string name;
-    {
-        std::lock_guard<std::mutex> lock(g_nameLock);
-        name = g_testName;
-    }
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();  // under gtest's lock
+    const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "(between tests)";
     std::printf("\n[ WATCHDOG ] %s: %s\n%s", name.c_str(), why.c_str(), Lines(windows).c_str());
     std::printf("[  FAILED  ] %s (ended by the watchdog)\n", name.c_str());
     std::fflush(stdout);
@@ -129,11 +112,7 @@ DWORD WINAPI Watch(void*) {
 }
 
 class Listener : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo& test) override {
-        {
-            std::lock_guard<std::mutex> lock(g_nameLock);
-            g_testName = std::string(test.test_suite_name()) + "." + test.name();
-        }
+    void OnTestStart(const ::testing::TestInfo&) override {
         NoteProgress();
         g_inTest = true;
     }

@@ -40,7 +40,8 @@ void CloseThreadDialogs(std::vector<std::string>* captions = nullptr) {
 
 std::string TextOf(HWND window) {
     char buffer[1024] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 500, &copied);
     return buffer;
 }
 
@@ -95,17 +96,9 @@ void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
 
 DialogSentinel::DialogSentinel() : TimerScript({[this] { return CloseThreadDialogs(&seen), false; }}, 120000) {}
 
-INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::Step> steps, DWORD timeoutMs) {
-    TimerScript script(std::move(steps), timeoutMs);
-    const INT_PTR result = show();
-    return script.RunToEnd(), result;
-}
-
 namespace steps {
 
 Step Do(std::function<void()> action) { return [action] { return action(), true; }; }
-
-Step Gone(const HWND& window) { return [&window] { return !IsWindow(window); }; }
 
 Step Answer(const std::string& caption, int command, std::string* text) {
     return [caption, command, text] {

@@ -11,7 +11,8 @@
 
 namespace wayleap::test {
 
-// Text of a window or control (WM_GETTEXT).
+// Text of a window or control (WM_GETTEXT), without waiting long on a window
+// whose thread is stuck (the watchdog reads the windows of a stalled test).
 std::string TextOf(HWND window);
 // A visible top-level dialog-class ("#32770") window of this thread with that caption, or null.
 HWND FindThreadDialog(const std::string& caption);
@@ -63,16 +64,10 @@ struct DialogSentinel : TimerScript {
     std::vector<std::string> seen;
 };
 
-// Calls `show`, which shows a modal window (a dialog, a property sheet, a
-// message box), with `steps` running inside its loop; returns what `show`
-// returned once the steps are done.
-INT_PTR RunModal(const std::function<INT_PTR()>& show, std::vector<TimerScript::Step> steps, DWORD timeoutMs = 20000);
-
 // Common steps of those scripts.
 namespace steps {
 using Step = TimerScript::Step;
 Step Do(std::function<void()> action);  // runs `action` once
-Step Gone(const HWND& window);          // waits until `window` is destroyed
 // Waits for a dialog of this thread with that caption and posts `command`
 // to it (IDOK, IDCANCEL...); `text` (when given) receives a message box's text.
 Step Answer(const std::string& caption, int command, std::string* text = nullptr);
