@@ -100,6 +100,8 @@ namespace steps {
 
 Step Do(std::function<void()> action) { return [action] { return action(), true; }; }
 
+Step Gone(const HWND& window) { return [&window] { return !IsWindow(window); }; }
+
 Step Answer(const std::string& caption, int command, std::string* text) {
     return [caption, command, text] {
         HWND box = FindThreadDialog(caption);

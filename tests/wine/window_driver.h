@@ -68,6 +68,7 @@ struct DialogSentinel : TimerScript {
 namespace steps {
 using Step = TimerScript::Step;
 Step Do(std::function<void()> action);  // runs `action` once
+Step Gone(const HWND& window);          // waits until `window` is destroyed
 // Waits for a dialog of this thread with that caption and posts `command`
 // to it (IDOK, IDCANCEL...); `text` (when given) receives a message box's text.
 Step Answer(const std::string& caption, int command, std::string* text = nullptr);
