@@ -44,6 +44,37 @@ private:
     std::uint64_t max_;
 };
 
+const EntryPlace* PlaceAt(const MenuInputs& inputs, std::size_t index) {
+    return inputs.places && index < inputs.places->size() ? &(*inputs.places)[index] : nullptr;
+}
+
+// How an entry's folder is listed: the listing's key, and the folder part of
+// its popup's paths in the code page and, for a folder only UTF-16 can name,
+// in UTF-16. Nothing for a folder that cannot be listed.
+struct PopupFolder {
+    std::string key;
+    std::string prefix;
+    std::u16string widePrefix;
+};
+
+std::optional<PopupFolder> PopupFolderOf(const FolderEntryView& entry, const EntryPlace* place, const LeadBytes& lead) {
+    using Kind = EntryPlace::Kind;
+    const Kind kind = place ? place->kind : Kind::AsStored;
+    if (kind == Kind::Missing) return std::nullopt;
+    if (kind == Kind::WideOnly) {
+        std::u16string widePrefix = place->wide;
+        if (widePrefix.back() != u'\\') widePrefix += u'\\';
+        if (widePrefix.size() + 1 > kMaxPatternBytes) return std::nullopt;
+        std::string prefix = place->path;
+        if (!EndsInBackslash(prefix, lead)) prefix += '\\';
+        return PopupFolder{WideListingKey(widePrefix + u'*'), std::move(prefix), std::move(widePrefix)};
+    }
+    std::optional<std::string> pattern = SearchPattern(kind == Kind::Expanded ? place->path : entry.path, lead);
+    if (!pattern) return std::nullopt;
+    std::string prefix = pattern->substr(0, pattern->size() - 1);
+    return PopupFolder{std::move(*pattern), std::move(prefix), {}};
+}
+
 // The popup of an expanded entry. Appends its command paths and takes its
 // offsets; an entry whose folder cannot be listed (or whose "<This Folder>"
 // has no offset left) gets an empty popup that uses neither.
@@ -52,21 +83,26 @@ SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const 
     SubfolderPopup popup;
     if (!offsets.Fits() || !inputs.listDirectory) return popup;
 
-    const std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead);
-    if (!pattern) return popup;
-    const std::string_view prefix = std::string_view(*pattern).substr(0, pattern->size() - 1);
+    const std::optional<PopupFolder> folder = PopupFolderOf(entry, PlaceAt(inputs, index), inputs.lead);
+    if (!folder) return popup;
+    const std::string_view prefix = folder->prefix;
+    // A folder only UTF-16 can name: every path of its popup goes by its true form.
+    const bool wideOnly = !folder->widePrefix.empty();
+    if (wideOnly && !inputs.widen) return popup;
 
-    std::optional<std::vector<FoundFile>> found = inputs.listDirectory(*pattern);
+    std::optional<std::vector<FoundFile>> found = inputs.listDirectory(folder->key);
     if (!found) return popup;
 
     // The folder part of true paths, made once for the first name that needs it.
     std::optional<std::u16string> widePrefix;
+    if (wideOnly) widePrefix = folder->widePrefix;
     auto wideFolder = [&]() -> const std::u16string& {
         if (!widePrefix) widePrefix = inputs.widen(prefix);
         return *widePrefix;
     };
     for (FoundFile& f : *found) {
         if (!KeepFound(f, inputs.showHidden)) continue;
+        if (wideOnly && f.wide.empty()) f.wide = inputs.widen(f.name);
         // A sub-folder whose path does not fit could not be navigated to.
         if (f.wide.empty() ? prefix.size() + f.name.size() > kMaxCommandPath
                            : !inputs.widen || wideFolder().size() + f.wide.size() > kMaxCommandPath) {
@@ -83,7 +119,7 @@ SubfolderPopup PlanPopup(std::size_t index, const FolderEntryView& entry, const 
 
     popup.listed = true;
     popup.firstOffset = offsets.Take();
-    commandPaths.AddPopupPath(index, prefix);
+    commandPaths.AddPopupPath(index, prefix, {}, folder->widePrefix);
     for (const SubfolderName& name : popup.names) {
         offsets.Take();
         commandPaths.AddPopupPath(index, prefix, name.name, name.wide.empty() ? std::u16string() : wideFolder() + name.wide);
@@ -113,13 +149,9 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
     // Checked against the whole list, also entries left out for lack of ids:
     // the folder is listed whether or not this menu can show it.
     bool alreadyListed = false;
-    if (inputs.lastSelection && inputs.lastSelectionStorable) {
-        for (const FolderEntryView& entry : folders) {
-            if (entry.path == *inputs.lastSelection) {
-                alreadyListed = true;
-                break;
-            }
-        }
+    for (std::size_t index = 0; inputs.lastSelection && !alreadyListed && index < folders.size(); ++index) {
+        alreadyListed = IsSameFolder(folders[index].path, PlaceAt(inputs, index), *inputs.lastSelection,
+                                     inputs.lastSelectionStorable, inputs.lastSelectionWide);
     }
 
     // Items go straight to their place, and hold no text: the menu of a
@@ -138,7 +170,12 @@ MenuPlan PlanMenu(const MenuInputs& inputs) {
         const FolderEntryView& entry = folders[index];
         MenuItemPlan& item = plan.items.emplace_back(Item(Kind::Entry, offsets.Take(), MenuBitmap::Folder));
         item.entry = static_cast<std::uint32_t>(index);
-        plan.commandPaths.AddEntry(index);
+        const EntryPlace* place = PlaceAt(inputs, index);
+        if (place && place->kind != EntryPlace::Kind::AsStored) {
+            plan.commandPaths.AddPlace(index, *place);
+        } else {
+            plan.commandPaths.AddEntry(index);
+        }
         if (entry.expand) {
             item.popup = static_cast<std::uint32_t>(plan.popups.size());
             plan.popups.push_back(PlanPopup(index, entry, inputs, offsets, plan.commandPaths));
@@ -165,11 +202,12 @@ std::vector<std::string> ListingPatterns(const MenuInputs& inputs) {
     std::vector<std::string> patterns;
     if (!inputs.maxOffset || !inputs.folders) return patterns;
     std::uint64_t offset = kFirstFolderOffset;
-    for (const FolderEntryView& entry : *inputs.folders) {
+    for (std::size_t index = 0; index < inputs.folders->size(); ++index) {
         if (offset++ > *inputs.maxOffset) break;
+        const FolderEntryView& entry = (*inputs.folders)[index];
         if (!entry.expand) continue;
-        if (std::optional<std::string> pattern = SearchPattern(entry.path, inputs.lead)) {
-            patterns.push_back(std::move(*pattern));
+        if (std::optional<PopupFolder> folder = PopupFolderOf(entry, PlaceAt(inputs, index), inputs.lead)) {
+            patterns.push_back(std::move(folder->key));
         }
     }
     return patterns;
@@ -195,6 +233,29 @@ void CommandPaths::AddPopupPath(std::size_t entry, std::string_view prefix, std:
     }
     targets_.push_back(target);
     popupPaths_.Append(prefix, name);
+}
+
+void CommandPaths::AddPlace(std::size_t entry, const EntryPlace& place) {
+    AddPopupPath(entry, place.path, {}, place.wide);
+    targets_.back().missing = place.kind == EntryPlace::Kind::Missing;
+}
+
+std::string WideListingKey(std::u16string_view pattern) {
+    std::string key(1, '\x01');
+    for (char16_t unit : pattern) {
+        key += static_cast<char>(unit & 0xFF);
+        key += static_cast<char>(unit >> 8);
+    }
+    return key;
+}
+
+std::optional<std::u16string> WidePatternOf(std::string_view key) {
+    if (key.empty() || key[0] != '\x01' || key.size() % 2 == 0) return std::nullopt;
+    std::u16string pattern;
+    for (std::size_t i = 1; i + 1 < key.size(); i += 2) {
+        pattern += static_cast<char16_t>(static_cast<unsigned char>(key[i]) | static_cast<unsigned char>(key[i + 1]) << 8);
+    }
+    return pattern;
 }
 
 std::string_view CommandPaths::Path(std::size_t k, const std::vector<FolderEntryView>& folders) const {

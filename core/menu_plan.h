@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ansi_text.h"
+#include "core/entry_path.h"
 #include "core/folder_list.h"
 #include "core/string_table.h"
 #include <string_view>
@@ -47,9 +48,16 @@ struct FoundFile {
     std::u16string wide;
 };
 
-// Lists a directory for a search pattern such as "C:\Data\*"; nullopt when the
-// search cannot start (the folder is missing or unreadable).
+// Lists a directory for a search pattern such as "C:\Data\*", or for the
+// WideListingKey of a UTF-16 pattern (a folder only UTF-16 can name); nullopt
+// when the search cannot start (the folder is missing or unreadable).
 using DirectoryLister = std::function<std::optional<std::vector<FoundFile>>(const std::string& pattern)>;
+
+// A UTF-16 search pattern as a listing's key: a 0x01 byte, which starts no
+// Windows path, then the pattern's code units, two bytes each, low byte first.
+std::string WideListingKey(std::u16string_view pattern);
+// The UTF-16 pattern of such a key; nullopt for a pattern of the code page.
+std::optional<std::u16string> WidePatternOf(std::string_view key);
 
 // The popup of an expanded entry: "<This Folder>" at offset firstOffset, then
 // one item per name at firstOffset + 1 + i.
@@ -66,6 +74,7 @@ struct CommandTarget {
     std::uint32_t entry = 0;
     std::uint32_t popupPath = kNone;  // index into CommandPaths' popup paths
     std::uint32_t widePath = kNone;   // index into its true paths, for a name the code page cannot hold
+    bool missing = false;             // an entry whose variables lead to no folder here
 };
 
 // The paths behind the folder commands: element k is offset
@@ -77,6 +86,8 @@ public:
     bool empty() const { return targets_.empty(); }
     void Reserve(std::size_t commands) { targets_.reserve(commands); }
     void AddEntry(std::size_t entry) { targets_.push_back({static_cast<std::uint32_t>(entry)}); }
+    // An entry whose stored path names variables: where it leads here.
+    void AddPlace(std::size_t entry, const EntryPlace& place);
     // A popup's path: prefix + name, and its true UTF-16 form when the name
     // is one the code page cannot hold.
     void AddPopupPath(std::size_t entry, std::string_view prefix, std::string_view name = {},
@@ -92,6 +103,8 @@ public:
     // The true path of command k when its name is one the code page cannot
     // hold; empty for every other command.
     std::u16string_view WidePath(std::size_t k) const;
+    // Whether command k is an entry whose variables lead to no folder here.
+    bool Missing(std::size_t k) const { return targets_[k].missing; }
 
 private:
     std::vector<CommandTarget> targets_;
@@ -131,12 +144,18 @@ struct MenuTexts {
 
 struct MenuInputs {
     const std::vector<FolderEntryView>* folders = nullptr;
+    // Where each entry leads here, by index, when any stored path names
+    // variables (PlaceOf); empty when none does: every entry is as stored.
+    const std::vector<EntryPlace>* places = nullptr;
     bool useSubMenu = true;
     // The last selected folder, or nullopt when nothing usable is selected.
     std::optional<std::string> lastSelection;
     // False when the code page holds that folder's path only as a look-alike:
     // it is never "already listed", even when an entry reads the same.
     bool lastSelectionStorable = true;
+    // Its true path: "already listed" for an entry whose variables lead to a
+    // folder only UTF-16 can name.
+    std::u16string lastSelectionWide;
     // The largest offset the shell's id range allows (idCmdLast - idCmdFirst);
     // nothing is planned above it. nullopt: the range is empty.
     std::optional<unsigned> maxOffset;
@@ -159,6 +178,9 @@ std::vector<std::string> ListingPatterns(const MenuInputs& inputs);
 // Lays out the whole menu.
 //  - Entries in list order get offsets from 8 on; the first ten texts carry
 //    "[&0] " to "[&9] "; a text is cut to 263 bytes at a character boundary.
+//  - An entry whose path names variables stands for where it leads (places):
+//    that path is its command's, its help texts' and its popup's folder; one
+//    that leads nowhere is listed by no popup.
 //  - An expanded entry lists its folder now: the pattern is the path plus "*"
 //    when it ends in a (real) backslash, else plus "\*"; kept are directories
 //    other than "." and "..", hidden ones only with showHidden, and only those
@@ -166,8 +188,8 @@ std::vector<std::string> ListingPatterns(const MenuInputs& inputs);
 //    entry's sort is set. Command paths: the entry's path for its own item,
 //    the directory prefix for "<This Folder>", prefix + name for each sub-folder.
 //  - Then a separator (only after at least one entry), "Add to Wayleap..."
-//    (grayed when there is no selection or the last selection equals an
-//    entry's path byte for byte) and "Configure Wayleap...". Direct style
+//    (grayed when there is no selection or the last selection is an entry's
+//    folder: IsSameFolder) and "Configure Wayleap...". Direct style
 //    starts with a separator; sub-menu style puts everything under the parent.
 //  - Ids never exceed maxOffset: what does not fit is left out (the fixed
 //    commands have the lowest offsets, so they are the last to go), and
