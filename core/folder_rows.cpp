@@ -2,6 +2,7 @@
 #include "core/folder_rows.h"
 
 #include <optional>
+#include <set>
 
 namespace wayleap {
 
@@ -84,6 +85,20 @@ std::string DeleteQuestion(std::size_t count, const std::string& oneText, const 
     const std::size_t at = question.find("%d");
     if (at != std::string::npos) question.replace(at, 2, std::to_string(count));
     return question;
+}
+
+std::size_t AppendUnlisted(std::vector<FolderRow>& rows, const FolderList& imported) {
+    std::set<std::string> listed;
+    for (const FolderRow& row : rows) listed.insert(row.path);
+    std::size_t skipped = 0;
+    for (const FolderEntry& entry : imported) {
+        if (listed.insert(entry.path).second) {
+            rows.push_back(RowFromEntry(entry));
+        } else {
+            ++skipped;
+        }
+    }
+    return skipped;
 }
 
 bool AcceptsNewName(std::string_view newName, const LeadBytes& lead) {

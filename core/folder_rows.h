@@ -93,6 +93,11 @@ void ApplyDeletions(std::vector<T>& rows, const std::vector<std::size_t>& deleti
 // replaced by the count in decimal (a template without "%d" as it is).
 std::string DeleteQuestion(std::size_t count, const std::string& oneText, const std::string& manyTemplate);
 
+// Appends the imported entries as rows, but those whose path (byte for byte)
+// a row already has, or an entry appended before them; returns how many were
+// passed over.
+std::size_t AppendUnlisted(std::vector<FolderRow>& rows, const FolderList& imported);
+
 // Whether an in-place rename keeps `newName`, taken exactly as typed (not
 // trimmed). Refused: a name that is empty or blank (spaces and tabs) once cut
 // to kMaxFieldBytes, and a name with CR or LF, which the file cannot hold.

@@ -140,6 +140,39 @@ ParseStop ParseFolderListViews(std::string_view bytes, const LeadBytes& lead, st
     return stop;
 }
 
+ListFileCheck CheckListFile(std::string_view bytes, const LeadBytes& lead) {
+    if (bytes.size() > kMaxFileBytes) return {ListFileProblem::TooLarge, 0};
+    bool expectName = true;
+    std::size_t line = 0, nameLine = 0, entries = 0;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        ++line;
+        std::size_t end = pos;
+        while (end < bytes.size() && !IsLineEnd(bytes[end])) end += TokenCharLength(bytes, end, lead);
+        const std::string_view token = bytes.substr(pos, end - pos);
+        pos = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
+        if (token.empty()) continue;
+        const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; };
+        if (std::any_of(token.begin(), token.end(), control)) return {ListFileProblem::NotText, line};
+        if (expectName) {
+            if (token.size() > kMaxNameLineBytes || TrimBlanksView(token).empty()) return {ListFileProblem::NameLine, line};
+            expectName = false;
+            nameLine = line;
+            continue;
+        }
+        const std::string_view text = TrimBlanksView(token);
+        const std::size_t bar = FindChar(text, '|', lead);
+        const std::string_view flags = bar == std::string_view::npos ? std::string_view() : text.substr(bar);
+        if (token.size() > kMaxDataLineBytes || bar == 0 || bar > kMaxPathBytes || flags.size() != 4 ||
+            flags[2] != '|' || (flags[1] != '0' && flags[1] != '1') || (flags[3] != '0' && flags[3] != '1')) {
+            return {ListFileProblem::DataLine, line};
+        }
+        expectName = true;
+        ++entries;
+    }
+    if (!expectName) return {ListFileProblem::NoDataLine, nameLine};
+    return {entries ? ListFileProblem::None : ListFileProblem::Empty, 0};
+}
+
 EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead) {
     if (HasLineBreakOrNul(entry.name)) return EntryProblem::BadCharInName;
     if (TrimBlanksView(entry.name).empty()) return EntryProblem::BlankName;

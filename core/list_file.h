@@ -50,6 +50,27 @@ enum class EntryProblem {
                     // without its trail byte at the end
 };
 
+// Why bytes are not a whole, valid list for an import: the reader would
+// pass over, drop or misread some of it, or there is nothing to import.
+enum class ListFileProblem {
+    None,
+    Empty,       // no entry at all
+    TooLarge,    // more than kMaxFileBytes
+    NotText,     // a control character (a zero byte, for one): not a text file
+    NameLine,    // a name line that is blank or too long
+    DataLine,    // a data line that is not "path|x|y" with x and y 0 or 1, or too long
+    NoDataLine,  // the last name line has no data line after it
+};
+
+struct ListFileCheck {
+    ListFileProblem problem = ListFileProblem::None;
+    std::size_t line = 0;  // the line that is wrong, from 1 (every CR LF, LF or CR ends one)
+};
+
+// Whether the reader takes in every entry of `bytes` exactly as written.
+// Empty lines are passed over, as the reader passes them over.
+ListFileCheck CheckListFile(std::string_view bytes, const LeadBytes& lead);
+
 EntryProblem CheckStorable(const FolderEntry& entry, const LeadBytes& lead);
 
 enum class SerializeStatus {

@@ -11,6 +11,7 @@
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
 #include "win/code_page.h"
+#include "win/entry_places.h"
 #include "win/list_file_io.h"
 
 namespace wayleap::shellext {
@@ -101,7 +102,9 @@ void OnAdd(HWND dialog, AddDialogState& state) {
             return;
         }
         for (const FolderEntry& entry : updated) {
-            if (entry.path == added.path) {
+            // An entry that names variables is listed when it leads to this folder here.
+            const EntryPlace place = PlaceHere(entry.path);
+            if (IsSameFolder(entry.path, &place, added.path, true, {})) {
                 ShowError(dialog, IDS_ALREADY_LISTED);
                 EndDialog(dialog, 0);
                 return;

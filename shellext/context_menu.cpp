@@ -114,6 +114,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         if (!Active() || (flags & CMF_DEFAULTONLY)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         MenuInputs inputs;
         inputs.folders = &folders_;
+        if (!places_.empty()) inputs.places = &places_;
         if (idCmdLast >= idCmdFirst) inputs.maxOffset = idCmdLast - idCmdFirst;
         inputs.lead = SystemLeadBytes();
         // The expanded entries' folders are listed side by side on other
@@ -141,6 +142,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         if (!selection_.empty()) {
             inputs.lastSelection = selection_.back().path;
             inputs.lastSelectionStorable = selection_.back().storable;
+            inputs.lastSelectionWide = selection_.back().wide;
         }
         inputs.showHidden = showHidden_ != 0;
         inputs.texts.parent = LoadModuleString(IDS_MENU_PARENT);

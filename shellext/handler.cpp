@@ -18,6 +18,7 @@
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
 #include "win/code_page.h"
+#include "win/entry_places.h"
 #include "win/settings.h"
 
 namespace wayleap::shellext {
@@ -93,6 +94,7 @@ STDMETHODIMP Handler::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* data
         // Only the menu style matters here: a handler the shell loaded is enabled.
         useSubMenu_ = ReadSubmenuSetting();
         loadStatus_ = LoadFolderListViews(Module::DataFilePath(), listBytes_, folders_);
+        places_ = PlacesHere(folders_);
         GatherSelection(pidlFolder, dataObject);
         commandPaths_.Clear();
         subMenus_.clear();
@@ -112,6 +114,7 @@ void Handler::FoldersSaved(std::string bytes) {
     listBytes_ = std::move(bytes);
     folders_.clear();
     ParseFolderListViews(listBytes_, SystemLeadBytes(), folders_);
+    places_ = PlacesHere(folders_);
 }
 
 // The path of folder command k in UTF-16: the true path of a sub-folder whose
@@ -232,7 +235,8 @@ void Handler::GatherSelection(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* dataObj
 // skipped, as the ANSI calls would have failed on it.
 void Handler::AddSelected(std::wstring_view path) {
     std::optional<std::string> exact = WideToAnsiExact(path);
-    SelectedFolder folder{exact ? std::move(*exact) : WideToAnsiBest(path), exact.has_value()};
+    SelectedFolder folder{exact ? std::move(*exact) : WideToAnsiBest(path), exact.has_value(),
+                          std::u16string(path.begin(), path.end())};
     if (folder.path.empty() || folder.path.size() > MAX_PATH) return;
     selection_.push_back(std::move(folder));
 }

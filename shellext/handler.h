@@ -32,6 +32,7 @@ HRESULT CreateHandler(REFIID riid, void** ppv);
 struct SelectedFolder {
     std::string path;
     bool storable = true;
+    std::u16string wide;  // the true path
 };
 
 // A sub-folder popup that could be listed: what it needs to be refilled.
@@ -81,6 +82,7 @@ public:
     const std::string& ListBytes() const { return listBytes_; }
     void FoldersSaved(std::string bytes);  // the bytes the save wrote
     LoadStatus FolderListStatus() const { return loadStatus_; }
+    const std::vector<EntryPlace>& Places() const { return places_; }
 
 private:
     bool Active() const { return instanceNumber_ == 1; }
@@ -101,6 +103,8 @@ private:
     // path in them (a menu of a thousand entries copies none of them).
     std::string listBytes_;
     std::vector<FolderEntryView> folders_;
+    // Where each entry leads here; empty when no stored path names a variable.
+    std::vector<EntryPlace> places_;
     LoadStatus loadStatus_ = LoadStatus::Missing;
     bool useSubMenu_ = true;
     BOOL showHidden_ = FALSE;

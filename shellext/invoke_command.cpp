@@ -69,6 +69,12 @@ STDMETHODIMP Handler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         }
         if (offset == kOffsetConfigure) return StartConfigurationProgram();
         if (offset < kFirstFolderOffset || offset - kFirstFolderOffset >= commandPaths_.size()) return E_INVALIDARG;
+        // An entry whose variables lead to no folder here is not looked for
+        // as written: its text is no path.
+        if (commandPaths_.Missing(offset - kFirstFolderOffset)) {
+            ShowModuleMessage(invoker, IDS_FOLDER_NOT_FOUND, IDS_ERROR_CAPTION, MB_ICONHAND);
+            return E_FAIL;
+        }
         FolderToShow folder;
         folder.path = std::string(commandPaths_.Path(offset - kFirstFolderOffset, folders_));
         // A sub-folder whose name the code page cannot hold goes by its true

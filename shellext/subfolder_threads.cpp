@@ -21,7 +21,8 @@ SubfolderListings* g_listings = nullptr;
 // ever shown. A name the ANSI code page holds exactly is kept in it alone;
 // another keeps its true form beside the best the code page can give.
 std::optional<std::vector<FoundFile>> ListDirectory(const std::string& pattern) {
-    const std::wstring widePattern = AnsiToWide(pattern);
+    const std::optional<std::u16string> trueForm = WidePatternOf(pattern);
+    const std::wstring widePattern = trueForm ? std::wstring(trueForm->begin(), trueForm->end()) : AnsiToWide(pattern);
     if (widePattern.empty()) return std::nullopt;
     WIN32_FIND_DATAW data;
     unique_find find(FindFirstFileW(widePattern.c_str(), &data));

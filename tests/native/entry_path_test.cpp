@@ -9,7 +9,10 @@
 
 #include <map>
 
+#include "core/folder_rows.h"
+#include "core/list_file.h"
 #include "core/menu_plan.h"
+#include "core/program_command.h"
 
 using namespace wayleap;
 using Kind = EntryPlace::Kind;
@@ -136,5 +139,54 @@ TEST(EntryPath, MenuOfEntriesWithVariables) {
         in.lastSelectionWide = s.wide;
         const MenuPlan p = PlanMenu(in);
         EXPECT_EQ(p.items[p.items.size() - 2].grayed, s.grayed) << s.ansi;
+    }
+}
+
+// What an import takes: a whole list that the reader reads exactly as
+// written; else the line that is wrong.
+TEST(ListExchange, ImportedFilesAreWholeListsOrNameTheirWrongLine) {
+    using P = ListFileProblem;
+    const struct { std::string bytes; P problem; std::size_t line; } cases[] = {
+        {"A\nC:\\A|1|0\n\nB\r\nC:\\B|0|1", P::None, 0},
+        {"", P::Empty, 0}, {"\r\n\n", P::Empty, 0},
+        {std::string(65537, '\n'), P::TooLarge, 0},
+        {"A\nC:\\A|1|0\nB\nC:\\B|1|0\n\x89PNG\x1A\n", P::NotText, 5},
+        {"A\r\nC:\\A|1|0\r\nB\r\nC:\\B\r\n", P::DataLine, 4},  // no "|"
+        {"A\nC:\\A|1|2\n", P::DataLine, 2}, {"A\nC:\\A|1\n", P::DataLine, 2}, {"A\n|1|0\n", P::DataLine, 2},
+        {"A\nC:\\" + std::string(258, 'p') + "|1|0\n", P::DataLine, 2},
+        {"  \nC:\\A|1|0\n", P::NameLine, 1}, {std::string(261, 'n') + "\nC:\\A|0|0\n", P::NameLine, 1},
+        {"A\nC:\\A|0|0\nB\n", P::NoDataLine, 3},
+        {"A\x95\nC:\\\x95\x5C|0|0\n", P::None, 0},  // a lead byte before a line end ends its line
+        {"A\nC:\\\x95|0|0\n", P::DataLine, 2},  // 0x95 0x7C is one character: no "|" after the path
+    };
+    for (const auto& c : cases) {
+        const ListFileCheck check = CheckListFile(c.bytes, LeadBytes::ShiftJis());
+        EXPECT_EQ(check.problem, c.problem) << c.bytes.substr(0, 40);
+        EXPECT_EQ(check.line, c.line) << c.bytes.substr(0, 40);
+    }
+    std::vector<FolderRow> rows = {RowFromEntry({"A", "C:\\A"})};
+    FolderList imported;
+    for (const char* path : {"C:\\A", "C:\\B", "c:\\a", "C:\\B"}) imported.Append({"N", path, true, false});
+    EXPECT_EQ(AppendUnlisted(rows, imported), 2u);
+    EXPECT_EQ(rows, (std::vector<FolderRow>{RowFromEntry({"A", "C:\\A"}), RowFromEntry({"N", "C:\\B", true}),
+                                           RowFromEntry({"N", "c:\\a", true})}));
+}
+
+TEST(ListExchange, CommandLine) {
+    using K = ProgramCommand::Kind;
+    const struct { std::vector<std::u16string> args; K kind; std::u16string file; bool append; } cases[] = {
+        {{}, K::ShowSheet, u"", false},
+        {{u"/export", u"C:\\out.dat"}, K::Export, u"C:\\out.dat", false},
+        {{u"-IMPORT", u"in.dat"}, K::Import, u"in.dat", false},
+        {{u"/Import", u"in.dat", u"/APPEND"}, K::Import, u"in.dat", true},
+        {{u"/export"}, K::Usage, u"", false}, {{u"/export", u""}, K::Usage, u"", false},
+        {{u"/export", u"x", u"/append"}, K::Usage, u"", false}, {{u"/import", u"x", u"y"}, K::Usage, u"", false},
+        {{u"/append", u"x"}, K::Usage, u"", false}, {{u"/exports", u"x"}, K::Usage, u"", false},
+        {{u"in.dat"}, K::Usage, u"", false}, {{u"/import", u"x", u"/append", u"/append"}, K::Usage, u"", false},
+    };
+    for (const auto& c : cases) {
+        const ProgramCommand command = ParseProgramArguments(c.args);
+        EXPECT_EQ(command.kind, c.kind) << c.args.size();
+        EXPECT_TRUE(command.file == c.file && command.append == c.append) << c.args.size();
     }
 }
