@@ -21,6 +21,10 @@ struct ProgramState {
     // list, which the page frees with CoTaskMemFree, or null when none was
     // chosen. Empty: the shell's folder browser.
     std::function<PIDLIST_ABSOLUTE(HWND owner)> chooseFolder;
+    // Asks the user for a list file to export to (`save`) or import from:
+    // its path, or nothing when none was chosen. Empty: the standard Save
+    // and Open dialogs.
+    std::function<std::wstring(HWND owner, bool save)> chooseListFile;
 };
 
 // The Add and Modify dialogs (templates 201 and 202) on a row of the folder
@@ -43,8 +47,10 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The module whose resources the pages use (set by ShowConfigurationSheet).
+// The module whose resources the pages use (set by ShowConfigurationSheet,
+// or for the command line by UseResourceModule).
 HINSTANCE ResourceModule();
+void UseResourceModule(HINSTANCE module);
 std::string LoadProgramString(UINT id);
 
 }  // namespace wayleap::config

@@ -14,6 +14,7 @@
 #include "core/ansi_text.h"
 #include "core/folder_rows.h"
 #include "win/code_page.h"
+#include "win/entry_places.h"
 
 namespace wayleap::config {
 namespace {
@@ -151,6 +152,11 @@ INT_PTR CALLBACK ModifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
                 return TRUE;
             case FieldProblem::PathHasLineBreakOrBar:
                 Refuse(dialog, IDS_PATH_BAD_CHAR, IDS_MODIFY_CAPTION, IDC_MODIFY_PATH);
+                return TRUE;
+            }
+            // A path with environment variables must lead to a folder path here.
+            if (PlaceHere(TrimBlanks(path)).kind == EntryPlace::Kind::Missing) {
+                Refuse(dialog, IDS_PATH_NO_FOLDER, IDS_MODIFY_CAPTION, IDC_MODIFY_PATH);
                 return TRUE;
             }
             WriteRow(request->list, request->row,

@@ -11,12 +11,16 @@
 #include <utility>
 #include <vector>
 
+#include <commdlg.h>
+
 #include "config/config_app.h"
 #include "config/folder_rows_view.h"
+#include "config/list_exchange.h"
 #include "config/resource_ids.h"
 #include "core/folder_rows.h"
 #include "core/list_file.h"
 #include "win/code_page.h"
+#include "win/entry_places.h"
 #include "win/list_file_io.h"
 
 namespace wayleap::config {
@@ -70,6 +74,8 @@ void OnInit(HWND page, ProgramState* program) {
     HWND list = state->list = GetDlgItem(page, IDC_FOLDER_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    // Hovering a row tells where a path with environment variables leads here.
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
     AddColumn(list, 0, IDS_COLUMN_NAME, 80);
     RECT client = {};
     GetClientRect(list, &client);
@@ -131,6 +137,107 @@ void OnAddFolder(HWND page, FoldersState& state) {
     }
     if (path->size() > MAX_PATH) return;  // the list file cannot hold it, nor could the ANSI calls give it
     if (ShowAddDialog(page, state.list, *path) == IDOK) Changed(page);
+}
+
+// The standard Save or Open dialog for a list file; the chosen path, or
+// nothing when the user cancelled.
+std::wstring ChooseListFile(HWND owner, bool save) {
+    std::wstring filter = ProgramText(IDS_EXCHANGE_FILTER);
+    for (wchar_t& c : filter) c = c == L'|' ? L'\0' : c;
+    const std::wstring title = ProgramText(save ? IDS_EXPORT_TITLE : IDS_IMPORT_TITLE);
+    wchar_t file[MAX_PATH + 1] = {};
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = L"dat";
+    ofn.Flags = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    return (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) ? std::wstring(file) : std::wstring();
+}
+
+std::wstring ChosenListFile(HWND page, FoldersState& state, bool save) {
+    return state.program->chooseListFile ? state.program->chooseListFile(page, save) : ChooseListFile(page, save);
+}
+
+void Tell(HWND page, const std::wstring& text, UINT captionId, UINT style) {
+    MessageBoxW(page, text.c_str(), ProgramText(captionId).c_str(), style);
+}
+
+// Writes the rows as they stand, saved or not, in the list file's format.
+void OnExport(HWND page, FoldersState& state) {
+    const std::wstring file = ChosenListFile(page, state, true);
+    std::wstring refusal;
+    if (!file.empty() && !ExportList(ListFromRows(ReadRows(state.list), SystemLeadBytes()), file, refusal)) {
+        Tell(page, refusal, IDS_ERROR_CAPTION, MB_ICONHAND);
+    }
+}
+
+INT_PTR CALLBACK ImportQuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextW(dialog, IDC_IMPORT_TEXT, reinterpret_cast<const wchar_t*>(lParam));
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wParam);
+    if (id == IDC_IMPORT_REPLACE || id == IDC_IMPORT_APPEND || id == IDCANCEL) EndDialog(dialog, id);
+    return TRUE;
+}
+
+// A whole, valid list file replaces the rows, or adds those whose path no
+// row has; as every change on the page, Apply or OK saves it. Anything else
+// is refused with the reason, and the rows stay as they were.
+void OnImport(HWND page, FoldersState& state) {
+    const std::wstring file = ChosenListFile(page, state, false);
+    if (file.empty()) return;
+    const ImportFile import = ReadImportFile(file);
+    if (!import.refusal.empty()) return Tell(page, import.refusal, IDS_ERROR_CAPTION, MB_ICONHAND);
+    const std::wstring question = ProgramText(IDS_IMPORT_QUESTION, {file, std::to_wstring(import.entries.Count())});
+    const INT_PTR answer = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_IMPORT), page, ImportQuestionProc,
+                                           reinterpret_cast<LPARAM>(question.c_str()));
+    if (answer != IDC_IMPORT_REPLACE && answer != IDC_IMPORT_APPEND) return;
+    std::vector<FolderRow> rows;
+    std::size_t skipped = 0;
+    if (answer == IDC_IMPORT_APPEND) {
+        rows = ReadRows(state.list);
+        skipped = AppendUnlisted(rows, import.entries);
+    } else {
+        for (const FolderEntry& entry : import.entries) rows.push_back(RowFromEntry(entry));
+    }
+    if (SerializeFolderList(ListFromRows(rows, SystemLeadBytes()), SystemLeadBytes()).status == SerializeStatus::TooLarge) {
+        return Tell(page, ProgramText(IDS_IMPORT_TOO_MANY, {file}), IDS_ERROR_CAPTION, MB_ICONHAND);
+    }
+    const int kept = answer == IDC_IMPORT_APPEND ? RowCount(state.list) : 0;
+    if (answer == IDC_IMPORT_REPLACE) SendMessageA(state.list, LVM_DELETEALLITEMS, 0, 0);
+    for (std::size_t row = static_cast<std::size_t>(kept); row < rows.size(); ++row) {
+        InsertRow(state.list, static_cast<int>(row), rows[row]);
+    }
+    if (answer == IDC_IMPORT_REPLACE || rows.size() > static_cast<std::size_t>(kept)) Changed(page);
+    if (skipped) {
+        Tell(page,
+             ProgramText(IDS_IMPORT_SKIPPED, {std::to_wstring(rows.size() - static_cast<std::size_t>(kept)),
+                                              std::to_wstring(skipped)}),
+             IDS_IMPORT_CAPTION, MB_ICONINFORMATION);
+    }
+}
+
+// The tooltip of a row whose path names environment variables: where it leads here.
+void OnInfoTip(FoldersState& state, NMLVGETINFOTIPA& tip) {
+    if (!tip.pszText || tip.cchTextMax <= 0 || tip.iItem < 0) return;
+    const std::string path = ReadRow(state.list, tip.iItem).path;
+    const EntryPlace place = PlaceHere(path);
+    if (place.kind == EntryPlace::Kind::AsStored) return;
+    const std::wstring wide = place.kind == EntryPlace::Kind::Missing
+                                  ? ProgramText(IDS_PATH_TIP_MISSING)
+                                  : ProgramText(IDS_PATH_TIP, {AnsiToWide(place.path)});
+    // The list view is an ANSI window: the code page's best form of the path.
+    const std::string text = WideToAnsiBest(wide);
+    const std::string_view cut = CutAtCharBoundary(text, static_cast<std::size_t>(tip.cchTextMax) - 1, SystemLeadBytes());
+    std::copy(cut.begin(), cut.end(), tip.pszText);
+    tip.pszText[cut.size()] = '\0';
 }
 
 void OnDoubleClick(HWND page, FoldersState& state) {
@@ -195,6 +302,9 @@ LONG_PTR OnNotify(HWND page, FoldersState& state, const NMHDR& header) {
     case NM_DBLCLK:
         if (header.idFrom == IDC_FOLDER_LIST) OnDoubleClick(page, state);
         return 0;
+    case LVN_GETINFOTIPA:
+        OnInfoTip(state, reinterpret_cast<NMLVGETINFOTIPA&>(const_cast<NMHDR&>(header)));
+        return 0;
     default: return 0;
     }
 }
@@ -215,6 +325,8 @@ INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             case IDC_ADD_FOLDER: OnAddFolder(page, *state); return TRUE;
             case IDC_UP: OnMove(page, *state, true); return TRUE;
             case IDC_DOWN: OnMove(page, *state, false); return TRUE;
+            case IDC_EXPORT: OnExport(page, *state); return TRUE;
+            case IDC_IMPORT: OnImport(page, *state); return TRUE;
             default: return FALSE;
             }
         case WM_NOTIFY:

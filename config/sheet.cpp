@@ -33,6 +33,7 @@ HPROPSHEETPAGE MakePage(HINSTANCE module, int templateId, UINT titleId, DLGPROC 
 }  // namespace
 
 HINSTANCE ResourceModule() { return g_module; }
+void UseResourceModule(HINSTANCE module) { g_module = module; }
 
 std::string LoadProgramString(UINT id) { return LoadStringFrom(g_module, id); }
 
