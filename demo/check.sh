@@ -51,6 +51,8 @@ for style in submenu direct; do
         || fail "the two DLLs built different $style-style menus"
 done
 grep -q 'WLList0' "$out/i686/menu-submenu-style.txt" || fail "no folder commands in the menu tree"
+# The sample's "%USERPROFILE%" entry shows the profile folder it leads to here.
+grep -qi 'help C:\users\' "$out/i686/menu-submenu-style.txt" || fail "the %USERPROFILE% entry is not shown expanded"
 
 trap - EXIT
 uninstall || fail "the uninstaller left $installed behind"

@@ -526,4 +526,42 @@ TEST_F(Invoke, FoldersOutsideTheCodePageAreReachedByTheirTrueNames) {
     EXPECT_EQ(LastRun(opener.path, 1), "2\t" + parent + "\\\xE6\x97\xA5\xE6\x9C\xAC\n");  // UTF-8
 }
 
+// Entries whose paths name environment variables go where they lead in
+// this process: their popups list those folders (by the true path where only
+// UTF-16 names it), help texts and commands say and go there, "Add" is grayed
+// for such a folder, and one whose variable is not defined is a folder that
+// cannot be found. The file keeps what was written.
+TEST_F(Invoke, EntriesWithVariablesGoWhereTheyLeadHere) {
+    ASSERT_EQ(GetACP(), 1252u);
+    const std::string home = MakeDirs("home", {"sub"});
+    const std::wstring wide = AnsiToWide(scratch.path()) + L"\u65E5\u672C";
+    ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr) && CreateDirectoryW((wide + L"\\x").c_str(), nullptr));
+    SetEnvironmentVariableA("WAYLEAP_TEST_HOME", home.c_str());
+    SetEnvironmentVariableW(L"WAYLEAP_TEST_WIDE", wide.c_str());
+    const std::string list = "Home\n%WAYLEAP_TEST_HOME%|1|0\nWide\n%WAYLEAP_TEST_WIDE%|1|0\nGone\n%WAYLEAP_UNDEFINED%\\x|1|0\n";
+    ASSERT_TRUE(WriteBytes(dataFile, list));
+    ASSERT_TRUE(PumpUntil([&] { return Select(home), GetMenuState(h->hmenu, 113, MF_BYCOMMAND) != ~0u; }));
+    EXPECT_EQ(Outline(h->hmenu), "- | [&0] Home#108{<This Folder>#109 | sub#110} | [&1] Wide#111{<This Folder>#112 | x#113} | "
+                                 "[&2] Gone#114{} | - | Add to Wayleap...#101~ | Configure Wayleap...#102");
+    const auto help = [&](UINT offset, UINT type) {
+        wchar_t text[300] = {};
+        h->menu->GetCommandString(offset, type, nullptr, reinterpret_cast<char*>(text), 300);
+        return type == GCS_HELPTEXTW ? std::wstring(text) : AnsiToWide(reinterpret_cast<char*>(text));
+    };
+    EXPECT_EQ(help(8, GCS_HELPTEXTA), AnsiToWide(home));
+    EXPECT_EQ(help(11, GCS_HELPTEXTW), wide);
+    EXPECT_EQ(help(13, GCS_HELPTEXTA), AnsiToWide(scratch.path()) + L"??\\x");
+    EXPECT_EQ(help(14, GCS_HELPTEXTW), L"%WAYLEAP_UNDEFINED%\\x");
+    Browser browser;
+    ShellHost frame("CabinetWClass", &browser);
+    EXPECT_EQ(h->Invoke(frame.view, 8), S_OK);
+    EXPECT_EQ(browser.path, home);
+    EXPECT_EQ(h->Invoke(frame.view, 13), S_OK);
+    EXPECT_EQ(browser.widePath, wide + L"\\x");
+    EXPECT_EQ(Refused(frame.hwnd, 14), "Sorry. I can not find the folder. Would you please check if the folder exists?");
+    Select(wide);
+    EXPECT_TRUE(GetMenuState(h->hmenu, 101, MF_BYCOMMAND) & MF_GRAYED) << "the folder only UTF-16 names is listed";
+    EXPECT_EQ(ReadBytes(dataFile), list);
+}
+
 }  // namespace
