@@ -3,12 +3,15 @@
 // dialogs, each way the user changes the rows, saved by OK or Apply (or not,
 // by Cancel) and checked in FolderList.dat byte for byte; the dialogs'
 // refusals and the list that is never saved over, told to the user.
-// Wayleap.exe as its own process is run by the installer's test, as installed.
+// Export and import of the list, from the page's buttons and from Wayleap.exe's
+// command line. Wayleap.exe as the user starts it is run by the installer's
+// test, as installed.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "config/list_exchange.h"
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
 #include "win/settings.h"
@@ -145,6 +148,8 @@ TEST_F(FoldersPage, EachChangeIsSavedByOkOrApplyAndNothingByCancel) {
          {Select({1}), Click(kFolders, IDC_DELETE), AnswerDelete(IDCANCEL), ok}, FileOf("ABCD")},
         {"Up", {Select({1, 3}), Click(kFolders, IDC_UP), ApplyOn(), ok}, FileOf("BADC")},
         {"Down", {Select({0, 2}), Click(kFolders, IDC_DOWN), ApplyOn(), ok}, FileOf("BADC")},
+        {"Modify to a path with a variable", {DoubleClick(3), Fill(kModifyDialog, {{IDC_MODIFY_PATH, "%SystemRoot%\\Temp"}}), ok},
+         FileOf("ABC") + Record("D", "%SystemRoot%\\Temp", false, true)},
         {"renamed in place, not to blanks", {Rename(1, "Bee"), Rename(2, "  "), ok},
          FileOf("A") + Record("Bee", "C:\\B", false, false) + FileOf("CD")},
         // Modify opens with the row's own flags (C's are both ticked); "\xE9" is
@@ -212,6 +217,10 @@ TEST_F(FoldersPage, DialogsRefuseWhatTheFileCannotHoldAndTellWhy) {
         {kModifyDialog, L"C:\\B|1", IDC_MODIFY_PATH, "The path can not contain a line break or the character |."},
         {kModifyDialog, L"\x65E5\x672C", IDC_MODIFY_NAME, kNameNotHeld},
         {kModifyDialog, L"C:\\Caf\x0101", IDC_MODIFY_PATH, kPathNotHeld},
+        {kModifyDialog, L"%WAYLEAP_UNDEFINED%\\x", IDC_MODIFY_PATH,
+         "The path names environment variables that lead to no folder on this computer: a variable that is not "
+         "defined here, a value that is empty or no full path, or a path too long. Type a path whose variables lead "
+         "to a folder, such as %USERPROFILE%\\Documents."},
         {kAddDialog, L"  ", IDC_ADD_NAME, "The name field can not be empty."},
         {kAddDialog, L"Caf\x0101", IDC_ADD_NAME, kNameNotHeld},
     };
@@ -269,6 +278,136 @@ TEST_F(FoldersPage, AListNotReadWholeIsNeverSavedOverAndAFailedSaveIsTold) {
         EXPECT_EQ(told.substr(0, std::string(c.told).size()), c.told) << told;
         EXPECT_EQ(ReadBytes(dataFile), c.after);
     }
+}
+
+// A row's tooltip tells where a path with variables leads here.
+TEST_F(FoldersPage, ARowTellsWhereItsVariablesLead) {
+    char expanded[MAX_PATH] = {}, tip[300] = {};
+    ExpandEnvironmentStringsA("%SystemRoot%\\Temp", expanded, MAX_PATH);
+    const auto tipOf = [&](int row) {
+        NMLVGETINFOTIPA request = {{List(), IDC_FOLDER_LIST, LVN_GETINFOTIPA}, 0, tip, sizeof tip, row, 0, 0};
+        tip[0] = '\0';
+        SendMessageA(Page(kFolders), WM_NOTIFY, IDC_FOLDER_LIST, reinterpret_cast<LPARAM>(&request));
+        return std::string(tip);
+    };
+    FileAfter(FileOf("A") + Record("T", "%SystemRoot%\\Temp", 0, 0) + Record("U", "%WAYLEAP_UNDEFINED%", 0, 0),
+              {steps::Do([&] {
+                   EXPECT_EQ(tipOf(0), "");
+                   EXPECT_EQ(tipOf(1), std::string("Here: ") + expanded);
+                   EXPECT_EQ(tipOf(2), "Leads to no folder on this computer");
+               }),
+               Press(PSBTN_CANCEL)});
+}
+
+// Export writes the rows as they stand; a whole, valid file replaces the rows
+// or adds those whose path no row has, and Apply or OK saves it; any other
+// file is refused with the reason, and nothing changes.
+TEST_F(FoldersPage, ExportAndImportThroughTheButtons) {
+    std::wstring picked;
+    state.chooseListFile = [&](HWND, bool) { return picked; };
+    const std::string accented = scratch / "\xE9t\xE9", big = FileOf("A") + std::string(70000, '\n');
+    CreateDirectoryA(accented.c_str(), nullptr);
+    const Step exportIt = Click(kFolders, IDC_EXPORT), importIt = Click(kFolders, IDC_IMPORT);
+    const auto answer = [](int button) { return steps::Answer("Wayleap - Import", button); };
+    const struct {
+        const char* what;
+        std::string file, bytes;  // the file chosen and what it holds before
+        std::vector<Step> steps;
+        std::string after, fileAfter;  // FolderList.dat and the chosen file once the sheet has ended
+        const char* told;              // a part of the message the user is told, if any
+    } cases[] = {
+        {"Export the rows as they stand", accented + "\\out.dat", "", {Select({1}), Click(kFolders, IDC_DELETE),
+         AnswerDelete(IDOK), exportIt, Press(PSBTN_CANCEL)}, FileOf("ABCD"), FileOf("ACD"), ""},
+        {"Export where no folder is", scratch / "none\\out.dat", "", {exportIt, Tell(kErrorCaption), Press(PSBTN_OK)},
+         FileOf("ABCD"), "", "could not write the list to"},
+        {"Replace", scratch / "in.dat", "X\r\nC:\\X|1|1\r\n", {importIt, answer(IDC_IMPORT_REPLACE), ApplyOn(),
+         Press(PSBTN_OK)}, Record("X", "C:\\X", true, true), "X\r\nC:\\X|1|1\r\n", ""},
+        {"Add the new ones", scratch / "in.dat", Record("B2", "C:\\B", 0, 0) + Record("X", "C:\\X", 0, 0),
+         {importIt, answer(IDC_IMPORT_APPEND), Tell("Wayleap - Import"), Press(PSBTN_OK)},
+         FileOf("ABCD") + Record("X", "C:\\X", 0, 0), Record("B2", "C:\\B", 0, 0) + Record("X", "C:\\X", 0, 0),
+         "1 folders were added. 1 were in the list already"},
+        {"Cancel", scratch / "in.dat", FileOf("X"), {importIt, answer(IDCANCEL), Press(PSBTN_OK)}, FileOf("ABCD"),
+         FileOf("X"), ""},
+        {"a line without \"|\"", scratch / "in.dat", "A\nC:\\A|0|0\nB\nC:\\B\n", {importIt, Tell(kErrorCaption),
+         Press(PSBTN_OK)}, FileOf("ABCD"), "A\nC:\\A|0|0\nB\nC:\\B\n", "line 4 should be a folder's path"},
+        {"binary", scratch / "in.dat", std::string("\x89PNG\r\n\x1A\n\0\0", 10), {importIt, Tell(kErrorCaption),
+         Press(PSBTN_OK)}, FileOf("ABCD"), std::string("\x89PNG\r\n\x1A\n\0\0", 10), "line 2 holds characters"},
+        {"empty", scratch / "in.dat", "", {importIt, Tell(kErrorCaption), Press(PSBTN_OK)}, FileOf("ABCD"), "",
+         "holds no folders"},
+        {"over 64 KiB", scratch / "in.dat", big, {importIt, Tell(kErrorCaption), Press(PSBTN_OK)}, FileOf("ABCD"), big,
+         "larger than a folder list can be"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(c.file.c_str());
+        if (c.file.find("in.dat") != std::string::npos) {
+            ASSERT_TRUE(WriteBytes(c.file, c.bytes));
+        }
+        picked = AnsiToWide(c.file);
+        told.clear();
+        EXPECT_EQ(FileAfter(FileOf("ABCD"), c.steps), c.after);
+        EXPECT_EQ(ReadBytes(c.file), c.fileAfter);
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
+    }
+}
+
+// Wayleap.exe /export FILE, /import FILE [/append]: nothing shown, an exit
+// code and one line; a list file that is not read whole, or in use, is never
+// saved over.
+TEST(ProgramCommand, ExportAndImportForScripts) {
+    config::UseResourceModule(GetModuleHandleW(nullptr));
+    ScratchDir dir;
+    const std::string data = dir / "FolderList.dat", in = dir / "in.dat", out = dir / "out.dat";
+    const std::string list = Record("A", "C:\\A", 1, 0) + Record("B", "C:\\B", 0, 1);
+    const std::string partial = list + std::string(300, 'x') + "\n", file = Record("X", "C:\\X", 0, 0) + Record("A", "C:\\A", 0, 0);
+    const struct {
+        std::vector<std::u16string> args;
+        std::string before;  // FolderList.dat
+        DWORD held;          // share mode of another program's handle on it, or ~0u
+        int code;
+        std::string after;
+    } cases[] = {
+        {{u"/export", u"out.dat"}, list, ~0u, 0, list},
+        {{u"/export", u"none\\out.dat"}, list, ~0u, 1, list},
+        {{u"/export", u"out.dat"}, partial, ~0u, 1, partial},
+        {{u"/import", u"in.dat"}, list, ~0u, 0, file},
+        {{u"/import", u"in.dat", u"/append"}, list, ~0u, 0, list + Record("X", "C:\\X", 0, 0)},
+        {{u"/import", u"in.dat"}, partial, ~0u, 1, partial},
+        {{u"/import", u"in.dat"}, list, FILE_SHARE_READ, 1, list},
+        {{u"/import", u"out.dat"}, list, ~0u, 1, list},  // no such file: nothing exported before
+        {{u"/import"}, list, ~0u, 2, list},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args.size()) + std::string(c.args[0].begin(), c.args[0].end()));
+        ASSERT_TRUE(WriteBytes(data, c.before) && WriteBytes(in, file));
+        DeleteFileA(out.c_str());
+        std::vector<std::u16string> args = c.args;
+        if (args.size() > 1) args[1] = std::u16string(dir.path().begin(), dir.path().end()) + args[1];
+        unique_file other(c.held == ~0u ? INVALID_HANDLE_VALUE
+                                        : CreateFileA(data.c_str(), GENERIC_READ, c.held, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(config::RunProgramCommand(ParseProgramArguments(args), data), c.code);
+        other.reset();
+        EXPECT_EQ(ReadBytes(data), c.after);
+        EXPECT_EQ(ReadBytes(out), c.code == 0 && c.args[0] == u"/export" ? list : "");
+    }
+    // The program itself: its exit code, and the line on its standard output.
+    const std::string program = dir / "Wayleap.exe", said = dir / "said.txt";
+    ASSERT_TRUE(CopyFileA(WinePath(WAYLEAP_EXE).c_str(), program.c_str(), FALSE) && WriteBytes(data, list));
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    unique_file output(CreateFileA(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output.get();
+    PROCESS_INFORMATION process = {};
+    std::string line = "\"" + program + "\" /export \"" + out + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+    CloseHandle(process.hThread);
+    EXPECT_EQ(ExitCodeOf(process.hProcess, 30000), 0);
+    CloseHandle(process.hProcess);
+    output.reset();
+    EXPECT_EQ(ReadBytes(said), "Exported 2 folders to " + out + ".\r\n");
+    EXPECT_EQ(ReadBytes(out), list);
 }
 
 }  // namespace
