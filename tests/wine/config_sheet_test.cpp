@@ -351,6 +351,8 @@ TEST_F(FoldersPage, ExportAndImportThroughTheButtons) {
     }
 }
 
+std::u16string AnsiToU16(const std::string& ansi) { return std::u16string(ansi.begin(), ansi.end()); }  // ASCII paths
+
 // Wayleap.exe /export FILE, /import FILE [/append]: nothing shown, an exit
 // code and one line; a list file that is not read whole, or in use, is never
 // saved over.
@@ -382,13 +384,18 @@ TEST(ProgramCommand, ExportAndImportForScripts) {
         ASSERT_TRUE(WriteBytes(data, c.before) && WriteBytes(in, file));
         DeleteFileA(out.c_str());
         std::vector<std::u16string> args = c.args;
-        if (args.size() > 1) args[1] = std::u16string(dir.path().begin(), dir.path().end()) + args[1];
+        if (args.size() > 1) args[1] = AnsiToU16(dir.path()) + args[1];
         unique_file other(c.held == ~0u ? INVALID_HANDLE_VALUE
                                         : CreateFileA(data.c_str(), GENERIC_READ, c.held, nullptr, OPEN_EXISTING, 0, nullptr));
         EXPECT_EQ(config::RunProgramCommand(ParseProgramArguments(args), data), c.code);
         other.reset();
         EXPECT_EQ(ReadBytes(data), c.after);
         EXPECT_EQ(ReadBytes(out), c.code == 0 && c.args[0] == u"/export" ? list : "");
+    }
+    {  // a file to import that another program holds open is refused, not waited for
+        const unique_file holder(CreateFileA(in.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(config::RunProgramCommand(ParseProgramArguments({u"/import", AnsiToU16(in)}), data), 1);
+        EXPECT_EQ(ReadBytes(data), list);
     }
     // The program itself: its exit code, and the line on its standard output.
     const std::string program = dir / "Wayleap.exe", said = dir / "said.txt";
