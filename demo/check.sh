@@ -52,7 +52,7 @@ for style in submenu direct; do
 done
 grep -q 'WLList0' "$out/i686/menu-submenu-style.txt" || fail "no folder commands in the menu tree"
 # The sample's "%USERPROFILE%" entry shows the profile folder it leads to here.
-grep -qi 'help C:\users\' "$out/i686/menu-submenu-style.txt" || fail "the %USERPROFILE% entry is not shown expanded"
+grep -qi 'help "C:\\users\\' "$out/i686/menu-submenu-style.txt" || fail "the %USERPROFILE% entry is not shown expanded"
 
 trap - EXIT
 uninstall || fail "the uninstaller left $installed behind"
