@@ -151,7 +151,7 @@ STDMETHODIMP Handler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
         inputs.texts.thisFolder = LoadModuleString(IDS_THIS_FOLDER);
         MenuPlan plan = PlanMenu(inputs);
 
-        bitmaps_ = AcquireMenuBitmaps();
+        bitmaps_ = AcquireMenuBitmaps(MenuCheckSize());
         auto bitmapFor = [this](MenuBitmap which) -> HBITMAP {
             switch (which) {
             case MenuBitmap::Folder: return bitmaps_.folder;

@@ -33,3 +33,7 @@
 #define IDB_FOLDER 211     // plain yellow folder: every folder command
 #define IDB_CONFIGURE 213  // folder with a blue letter: configure item and the parent item
 #define IDB_ADD 214        // folder with a black plus sign: add item
+// The same pictures drawn larger, for menus at higher scales: the 13-pixel
+// picture's id plus 1000 for 16 pixels, 2000 for 20, 3000 for 26, 4000 for 32
+// (kPictureSizes in core/menu_pictures.h).
+#define IDB_SIZE_STEP 1000

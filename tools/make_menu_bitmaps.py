@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the three 13x13 menu pictures of SkipdoorCM.dll as 8-bit bitmaps
-with a 256-colour palette (shellext/res/*.bmp). Run it again after changing
-the drawings below; the .bmp files are committed."""
+"""Draws the three menu pictures of SkipdoorCM.dll as 8-bit bitmaps with a
+256-colour palette (shellext/res/*.bmp): 13x13 pixel by pixel, as the menu
+shows them at 96 dpi, and 16, 20, 26 and 32 pixels square from the same
+shapes drawn afresh at each size (one-pixel outlines, strokes as thick as the
+size allows), so that larger menus get sharp pictures, never blown-up pixels.
+Run it again after changing the drawings below; the .bmp files are committed."""
 import os
 import struct
 
@@ -58,6 +61,49 @@ ADD = overlay(FOLDER, [
     "      k",
 ])
 
+LARGER = (16, 20, 26, 32)
+
+def folder_at(n):
+    """The folder at n x n: its tab on the upper left, its body below, a
+    lighter top edge; outlines one pixel wide."""
+    g = [["."] * n for _ in range(n)]
+    tab_top, body_top, tab_right = round(n * 2 / 13), round(n * 4 / 13), round(n * 5 / 13)
+    for y in range(tab_top, body_top):
+        for x in range(tab_right + 1):
+            g[y][x] = "o" if y == tab_top or x in (0, tab_right) else "t"
+    for y in range(body_top, n):
+        for x in range(n):
+            edge = y in (body_top, n - 1) or x in (0, n - 1)
+            g[y][x] = "o" if edge else ("t" if y <= body_top + max(1, n // 13) else "y")
+    return g
+
+def stroke(g, points, colour, width):
+    """Pixels whose centres lie within width/2 of the polyline through points
+    (in fractions of the size)."""
+    n = len(g)
+    pts = [(x * n, y * n) for x, y in points]
+    for py in range(n):
+        for px in range(n):
+            cx, cy = px + 0.5, py + 0.5
+            for (ax, ay), (bx, by) in zip(pts, pts[1:]):
+                dx, dy = bx - ax, by - ay
+                t = max(0.0, min(1.0, ((cx - ax) * dx + (cy - ay) * dy) / (dx * dx + dy * dy)))
+                if (cx - ax - t * dx) ** 2 + (cy - ay - t * dy) ** 2 <= (width / 2) ** 2:
+                    g[py][px] = colour
+                    break
+
+def configure_at(n):
+    g = folder_at(n)
+    stroke(g, [(0.27, 0.5), (0.38, 0.86), (0.5, 0.6), (0.62, 0.86), (0.73, 0.5)], "b", max(1.2, n / 13))
+    return g
+
+def add_at(n):
+    g = folder_at(n)
+    width = max(1.2, n / 10)
+    stroke(g, [(0.5, 0.46), (0.5, 0.9)], "k", width)
+    stroke(g, [(0.28, 0.68), (0.72, 0.68)], "k", width)
+    return g
+
 def write_bmp(path, rows):
     keys = list(PALETTE)
     width, height = len(rows[0]), len(rows)
@@ -75,6 +121,8 @@ def write_bmp(path, rows):
 
 if __name__ == "__main__":
     out = os.path.join(os.path.dirname(__file__), "..", "shellext", "res")
-    for name, rows in (("folder", FOLDER), ("configure", CONFIGURE), ("add", ADD)):
+    for name, rows, draw in (("folder", FOLDER, folder_at), ("configure", CONFIGURE, configure_at), ("add", ADD, add_at)):
         assert len(rows) == 13 and all(len(r) == 13 for r in rows), name
         write_bmp(os.path.join(out, name + ".bmp"), rows)
+        for n in LARGER:
+            write_bmp(os.path.join(out, "%s-%d.bmp" % (name, n)), ["".join(r) for r in draw(n)])

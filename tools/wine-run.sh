@@ -23,4 +23,16 @@ if [ "$way" = unavailable ] && { [ "$arch" = win32 ] || [ "${WAYLEAP_NEEDS_I686:
     echo "skipped: this needs 32-bit Windows programs, which do not run here: ${way_line#* }"
     exit "$WINE_SKIP"
 fi
+# WAYLEAP_WINE_DPI=N: the program sees a display of N dots per inch (the
+# prefix's LogPixels; 96 is 100 %, 144 is 150 %), read as it starts; the
+# prefix is set back to 96 when it ends. Tests that measure sizes lock
+# against each other (RESOURCE_LOCK), so none of them starts meanwhile.
+if [ -n "${WAYLEAP_WINE_DPI:-}" ]; then
+    log_pixels() { wine_exec "$way" "$arch" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+    log_pixels "$WAYLEAP_WINE_DPI"
+    status=0
+    wine_exec "$way" "$arch" "$@" || status=$?
+    log_pixels 96
+    exit "$status"
+fi
 wine_exec "$way" "$arch" "$@"

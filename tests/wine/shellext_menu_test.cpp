@@ -93,8 +93,22 @@ TEST_F(Menu, PopupsAreRefilledWhenTheyOpen) {
     DestroyMenu(copy);
 }
 
+// A picture's pixels, as 32-bit colours.
+std::vector<DWORD> Pixels(HBITMAP picture) {
+    BITMAP size = {};
+    GetObjectA(picture, sizeof size, &size);
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB}};
+    std::vector<DWORD> pixels(static_cast<std::size_t>(size.bmWidth) * static_cast<std::size_t>(size.bmHeight));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, picture, 0, static_cast<UINT>(size.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 // Every command item shows the folder, add or configure picture as both check
-// marks; the three are loaded once for every menu and deleted once no handler is left.
+// marks, exactly as large as the menu's check-mark area (at 13 pixels, the
+// pictures as drawn); the three are made once for every menu and deleted once
+// no handler is left.
 TEST_F(Menu, ManyMenusLeaveNoPicturesBehind) {
     WriteList({{"Tree", MakeDirs("tree", {"a"}), true, false}});
     std::set<HBITMAP> seen;
@@ -102,6 +116,26 @@ TEST_F(Menu, ManyMenusLeaveNoPicturesBehind) {
         Select(scratch.path());
         Outline(h->hmenu, &seen);
     }
+    const int side = GetSystemMetrics(SM_CXMENUCHECK);
+    if (const char* dpi = std::getenv("WAYLEAP_WINE_DPI")) {  // the run at another scale
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), std::atoi(dpi)) << "the display's scale";
+        ReleaseDC(nullptr, screen);
+    }
+    std::set<std::vector<DWORD>> shown, drawn;
+    for (HBITMAP picture : seen) {
+        BITMAP size = {};
+        EXPECT_TRUE(picture && GetObjectA(picture, sizeof size, &size));
+        EXPECT_EQ(size.bmWidth, side);
+        EXPECT_EQ(size.bmHeight, GetSystemMetrics(SM_CYMENUCHECK));
+        shown.insert(Pixels(picture));
+    }
+    for (int id : {211, 213, 214}) {
+        HBITMAP picture = LoadBitmapA(dll.module, MAKEINTRESOURCEA(id));
+        drawn.insert(Pixels(picture));
+        DeleteObject(picture);
+    }
+    if (side == 13) EXPECT_TRUE(shown == drawn) << "the 13-pixel pictures as drawn";
     h.reset();
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen.count(nullptr), 0u);
