@@ -9,6 +9,7 @@
 
 #include "config/config_app.h"
 #include "config/resource_ids.h"
+#include "win/dpi.h"
 
 namespace wayleap::config {
 namespace {
@@ -36,18 +37,30 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
                     : DefWindowProcA(label, message, wParam, lParam);
 }
 
+// The links' font: the page's own, underlined, so that it scales with the
+// page; made again when the page's scale changes.
+void UseLinkFont(HWND page, AboutState& state) {
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0)), sizeof font, &font);
+    font.lfUnderline = TRUE;
+    HFONT previous = state.linkFont;
+    state.linkFont = CreateFontIndirectA(&font);
+    for (int id : {IDC_WEB_LINK, IDC_MAIL_LINK}) {
+        SendMessageA(GetDlgItem(page, id), WM_SETFONT, reinterpret_cast<WPARAM>(state.linkFont), TRUE);
+    }
+    if (previous) DeleteObject(previous);
+}
+
 void OnInit(HWND page) {
     auto* state = new AboutState();
     SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    state->linkFont = CreateFontA(18, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "MS Sans Serif");
     state->hand = LoadCursorA(ResourceModule(), MAKEINTRESOURCEA(IDR_HAND_CURSOR));
     for (int id : {IDC_WEB_LINK, IDC_MAIL_LINK}) {
         HWND label = GetDlgItem(page, id);
-        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(state->linkFont), FALSE);
         SetPropA(label, kOldProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(label, GWLP_WNDPROC)));
         SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc));
     }
+    UseLinkFont(page, *state);
 }
 
 // The labels get their own procedures back before the font they use is deleted.
@@ -96,6 +109,9 @@ INT_PTR CALLBACK AboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_NOTIFY:
         SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);  // nothing to save
         return TRUE;
+    case WM_DPICHANGED_AFTERPARENT:
+        if (AboutState* state = StateOf(page)) UseLinkFont(page, *state);
+        return FALSE;
     case WM_DESTROY:
         OnDestroy(page);
         return FALSE;

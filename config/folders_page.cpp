@@ -5,6 +5,7 @@
 #include <prsht.h>
 #include <shlobj.h>
 
+#include <array>
 #include <new>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "core/folder_rows.h"
 #include "core/list_file.h"
 #include "win/code_page.h"
+#include "win/dpi.h"
 #include "win/entry_places.h"
 #include "win/list_file_io.h"
 
@@ -40,6 +42,28 @@ FoldersState* StateOf(HWND page) { return reinterpret_cast<FoldersState*>(GetWin
 void Changed(HWND page) {
     if (FoldersState* state = StateOf(page)) state->changed = true;
     PropSheet_Changed(GetParent(page), page);
+}
+
+// Widths for the list's DPI that show every header whole, the path column
+// taking the rest of the client width, so that nothing scrolls sideways.
+// Made when the rows are in (a vertical scroll bar narrows the client area)
+// and again when the window moves to a monitor of another scale.
+void FitColumns(HWND list) {
+    std::array<int, 4> headers{};
+    for (int i = 0; i < 4; ++i) {
+        char text[64] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        headers[static_cast<std::size_t>(i)] =
+            static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    }
+    RECT client = {};
+    GetClientRect(list, &client);
+    const std::array<int, 4> widths = ColumnWidths(client.right, static_cast<int>(WindowDpi(list)), headers);
+    for (int i = 0; i < 4; ++i) SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), widths[static_cast<std::size_t>(i)]);
 }
 
 void AddColumn(HWND list, int index, UINT titleId, int width) {
@@ -65,6 +89,7 @@ void LoadRows(FoldersState& state) {
     SendMessageA(state.list, LVM_SETITEMCOUNT, program.folders.Count(), 0);
     int row = 0;
     for (const FolderEntry& entry : program.folders) InsertRow(state.list, row++, RowFromEntry(entry));
+    FitColumns(state.list);
 }
 
 void OnInit(HWND page, ProgramState* program) {
@@ -76,12 +101,8 @@ void OnInit(HWND page, ProgramState* program) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
     // Hovering a row tells where a path with environment variables leads here.
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
-    AddColumn(list, 0, IDS_COLUMN_NAME, 80);
-    RECT client = {};
-    GetClientRect(list, &client);
-    AddColumn(list, 1, IDS_COLUMN_PATH, client.right - 80 - 83);
-    AddColumn(list, 2, IDS_COLUMN_EXPAND, 48);
-    AddColumn(list, 3, IDS_COLUMN_SORT, 35);
+    const UINT titles[] = {IDS_COLUMN_NAME, IDS_COLUMN_PATH, IDS_COLUMN_EXPAND, IDS_COLUMN_SORT};
+    for (int i = 0; i < 4; ++i) AddColumn(list, i, titles[i], 0);  // FitColumns sizes them
 
     LoadRows(*state);
 }
@@ -216,6 +237,7 @@ void OnImport(HWND page, FoldersState& state) {
         InsertRow(state.list, static_cast<int>(row), rows[row]);
     }
     if (answer == IDC_IMPORT_REPLACE || rows.size() > static_cast<std::size_t>(kept)) Changed(page);
+    FitColumns(state.list);
     if (skipped) {
         Tell(page,
              ProgramText(IDS_IMPORT_SKIPPED, {std::to_wstring(rows.size() - static_cast<std::size_t>(kept)),
@@ -333,6 +355,9 @@ INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             if (!state) return FALSE;
             SetWindowLongPtrA(page, DWLP_MSGRESULT, OnNotify(page, *state, *reinterpret_cast<const NMHDR*>(lParam)));
             return TRUE;
+        case WM_DPICHANGED_AFTERPARENT:
+            if (state) FitColumns(state->list);
+            return FALSE;
         case WM_DESTROY:
             delete state;
             SetWindowLongPtrA(page, DWLP_USER, 0);

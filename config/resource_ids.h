@@ -85,6 +85,8 @@
 // About page
 #define IDC_WEB_LINK 1019
 #define IDC_MAIL_LINK 1020
+#define IDC_ABOUT_ICON 1021
+#define IDC_ABOUT_VERSION 1022
 // Add dialog
 #define IDC_ADD_NAME 201
 #define IDC_ADD_PATH 202

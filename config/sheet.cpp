@@ -13,8 +13,22 @@ namespace {
 HINSTANCE g_module = nullptr;
 SheetCreated g_onCreated = nullptr;
 
+// Moved to a monitor of another scale, the sheet takes the place and size
+// Windows suggests; its pages then adjust (WM_DPICHANGED_AFTERPARENT).
+LRESULT CALLBACK SheetProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_DPICHANGED && lParam) {
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(sheet, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetProc, 1);
+    return DefSubclassProc(sheet, message, wParam, lParam);
+}
+
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
-    if (message == PSCB_INITIALIZED && g_onCreated) g_onCreated(sheet);
+    if (message != PSCB_INITIALIZED) return 0;
+    SetWindowSubclass(sheet, SheetProc, 1, 0);
+    if (g_onCreated) g_onCreated(sheet);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The Folders page and its Add and Modify dialogs as decisions on plain data.
 #include "core/folder_rows.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 
@@ -85,6 +86,14 @@ std::string DeleteQuestion(std::size_t count, const std::string& oneText, const 
     const std::size_t at = question.find("%d");
     if (at != std::string::npos) question.replace(at, 2, std::to_string(count));
     return question;
+}
+
+std::array<int, 4> ColumnWidths(int clientWidth, int dpi, const std::array<int, 4>& headerTextWidths) {
+    constexpr int kAt96[4] = {80, 0, 48, 35};
+    std::array<int, 4> widths{};
+    for (int i : {0, 2, 3}) widths[i] = std::max((kAt96[i] * dpi + 48) / 96, headerTextWidths[i] + kHeaderPadding);
+    widths[1] = std::max(clientWidth - widths[0] - widths[2] - widths[3], headerTextWidths[1] + kHeaderPadding);
+    return widths;
 }
 
 std::size_t AppendUnlisted(std::vector<FolderRow>& rows, const FolderList& imported) {

@@ -5,6 +5,7 @@
 // into these types and carries out what they say.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -92,6 +93,13 @@ void ApplyDeletions(std::vector<T>& rows, const std::vector<std::size_t>& deleti
 // is asked), `oneText` for one, else `manyTemplate` with its first "%d"
 // replaced by the count in decimal (a template without "%d" as it is).
 std::string DeleteQuestion(std::size_t count, const std::string& oneText, const std::string& manyTemplate);
+
+// The Folders page's column widths in pixels for a list view of
+// `clientWidth` at `dpi`: Name, Expand and Sort keep their widths at 96 dpi
+// (80, 48, 35) scaled, but never narrower than their header's text plus
+// kHeaderPadding; Path takes what is left, and at least its own header.
+inline constexpr int kHeaderPadding = 12;
+std::array<int, 4> ColumnWidths(int clientWidth, int dpi, const std::array<int, 4>& headerTextWidths);
 
 // Appends the imported entries as rows, but those whose path (byte for byte)
 // a row already has, or an entry appended before them; returns how many were

@@ -417,4 +417,51 @@ TEST(ProgramCommand, ExportAndImportForScripts) {
     EXPECT_EQ(ReadBytes(out), list);
 }
 
+// At every scale the Folders page shows each column header whole and its
+// columns fill the list exactly, so nothing scrolls sideways; the About
+// page's picture, version and links stand on one left edge, as one block
+// centred from top to bottom; moved to a monitor of another scale, the sheet
+// takes the place Windows suggests.
+TEST_F(FoldersPage, PagesFitTheirScale) {
+    const auto inPage = [this](int id) {
+        RECT r = {};
+        GetWindowRect(Control(2, id), &r);
+        MapWindowPoints(nullptr, Page(2), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    ExpectScaleOfThisRun();
+    FileAfter(FileOf("ABCD"), {
+        steps::Do([&] {
+            RECT client = {};
+            GetClientRect(List(), &client);
+            int total = 0;
+            for (int i = 0; i < 4; ++i) {
+                char text[64] = {};
+                LVCOLUMNA column = {};
+                column.mask = LVCF_TEXT;
+                column.pszText = text;
+                column.cchTextMax = sizeof text;
+                SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+                const int width = static_cast<int>(SendMessageA(List(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+                EXPECT_GE(width, SendMessageA(List(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)) + 12) << text;
+                total += width;
+            }
+            EXPECT_EQ(total, client.right) << "the columns fill the list";
+        }),
+        ShowPage(2),
+        steps::Do([&] {
+            RECT page = {}, unit = {0, 0, 1, 1};
+            GetClientRect(Page(2), &page);
+            MapDialogRect(Page(2), &unit);
+            const RECT icon = inPage(IDC_ABOUT_ICON), last = inPage(IDC_MAIL_LINK);
+            for (int id : {IDC_ABOUT_VERSION, IDC_WEB_LINK, IDC_MAIL_LINK}) EXPECT_EQ(inPage(id).left, icon.left) << id;
+            EXPECT_NEAR(icon.top, page.bottom - last.bottom, unit.bottom + 1) << "centred from top to bottom";
+            RECT suggested = {30, 40, 30 + 600, 40 + 500}, now = {};
+            SendMessageA(sheet, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+            GetWindowRect(sheet, &now);
+            EXPECT_TRUE(EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+        }),
+        Press(PSBTN_CANCEL)});
+}
+
 }  // namespace

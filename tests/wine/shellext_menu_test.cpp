@@ -117,11 +117,7 @@ TEST_F(Menu, ManyMenusLeaveNoPicturesBehind) {
         Outline(h->hmenu, &seen);
     }
     const int side = GetSystemMetrics(SM_CXMENUCHECK);
-    if (const char* dpi = std::getenv("WAYLEAP_WINE_DPI")) {  // the run at another scale
-        HDC screen = GetDC(nullptr);
-        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), std::atoi(dpi)) << "the display's scale";
-        ReleaseDC(nullptr, screen);
-    }
+    ExpectScaleOfThisRun();
     std::set<std::vector<DWORD>> shown, drawn;
     for (HBITMAP picture : seen) {
         BITMAP size = {};

@@ -1,7 +1,10 @@
 // Helpers for the Wine tests: scratch directories, whole files and processes.
 #include "tests/wine/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -70,6 +73,14 @@ std::string WinePath(const char* path) {
     std::string result = std::string(path[0] == '/' ? "Z:" : "") + path;
     std::replace(result.begin(), result.end(), '/', '\\');
     return result;
+}
+
+void ExpectScaleOfThisRun() {
+    const char* dpi = std::getenv("WAYLEAP_WINE_DPI");
+    if (!dpi) return;
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), std::atoi(dpi)) << "the display's scale";
+    ReleaseDC(nullptr, screen);
 }
 
 std::string OwnPath() {

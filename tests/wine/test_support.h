@@ -61,6 +61,10 @@ HRESULT CreateRegisteredObject(const std::string& clsid, REFIID riid, void** obj
 std::string FolderOf(IFileDialog* dialog);
 std::wstring FileNameOf(IFileDialog* dialog);
 
+// In a run at another display scale (WAYLEAP_WINE_DPI, set by ctest for the
+// tests that measure sizes), checks that the display has that scale.
+void ExpectScaleOfThisRun();
+
 // Path of the running test program and its directory (with a trailing backslash).
 std::string OwnPath();
 inline std::string OwnDir() { return OwnPath().substr(0, OwnPath().find_last_of('\\') + 1); }
