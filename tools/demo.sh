@@ -15,6 +15,8 @@
 #   save-dialog-1-before.png, save-dialog-2-menu.png, save-dialog-3-after.png
 #       a real Save dialog (the item dialog) with a typed file name, the menu
 #       open over it, and the dialog moved to the folder with the name kept
+#   config-*-144dpi.png, menu-*-style-144dpi.png
+#       the same pages and menus at 150 % scale (144 dpi), beside those at 100 %
 #   demo.log
 #       everything the demo printed
 # Windows show on Xvfb, or on your display when DISPLAY is set.
@@ -32,7 +34,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --list) list=$(realpath "${2:?--list needs a file}"); shift 2 ;;
     --out) mkdir -p "${2:?--out needs a folder}"; out=$(realpath "$2"); shift 2 ;;
-    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "demo.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
     esac
 done
@@ -65,6 +67,22 @@ fi
 
 status=0
 demo/show.sh "$demo" "$setup" "$driver" "$list" "$out" || status=$?
+
+# The same pages and menus at 150 % scale, beside the ones at 100 %: the
+# driver runs again with the prefix at 144 dpi, and its pictures join the
+# others as *-144dpi.png.
+echo "== the same at 150 % scale (144 dpi)"
+high="$demo/output-144dpi"
+rm -rf "$high"
+mkdir -p "$high"
+extra=()
+[ "${setup##*.}" = dll ] && extra=(--without-wayleap-exe)
+WAYLEAP_WINE_DPI=144 tools/wine-run.sh "$demo" "$driver" "$high" "$list" 'C:\WayleapSample' "${extra[@]}" \
+    </dev/null 2>&1 | tr -d '\r' > "$high/demo.log" || status=$?
+for bmp in "$high"/config-*.bmp "$high"/menu-*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "$out/$(basename "${bmp%.bmp}")-144dpi.png"
+done
 
 echo
 echo "Output folder: $out"

@@ -14,6 +14,7 @@
 #include "config/list_exchange.h"
 #include "core/registry_names.h"
 #include "tests/wine/config_fixture.h"
+#include "win/dpi.h"
 #include "win/settings.h"
 
 using namespace wayleap;
@@ -420,35 +421,35 @@ TEST(ProgramCommand, ExportAndImportForScripts) {
 // At every scale the Folders page shows each column header whole and its
 // columns fill the list exactly, so nothing scrolls sideways; the About
 // page's picture, version and links stand on one left edge, as one block
-// centred from top to bottom; moved to a monitor of another scale, the sheet
-// takes the place Windows suggests.
+// centred from top to bottom. Moved to a monitor of another scale, the sheet
+// takes the place Windows suggests, the columns fit again, and no edit is lost.
 TEST_F(FoldersPage, PagesFitTheirScale) {
+    ExpectScaleOfThisRun();
     const auto inPage = [this](int id) {
         RECT r = {};
         GetWindowRect(Control(2, id), &r);
         MapWindowPoints(nullptr, Page(2), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    ExpectScaleOfThisRun();
-    FileAfter(FileOf("ABCD"), {
-        steps::Do([&] {
-            RECT client = {};
-            GetClientRect(List(), &client);
-            int total = 0;
-            for (int i = 0; i < 4; ++i) {
-                char text[64] = {};
-                LVCOLUMNA column = {};
-                column.mask = LVCF_TEXT;
-                column.pszText = text;
-                column.cchTextMax = sizeof text;
-                SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-                const int width = static_cast<int>(SendMessageA(List(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
-                EXPECT_GE(width, SendMessageA(List(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)) + 12) << text;
-                total += width;
-            }
-            EXPECT_EQ(total, client.right) << "the columns fill the list";
-        }),
-        ShowPage(2),
+    const Step columnsFit = steps::Do([&] {
+        RECT client = {};
+        GetClientRect(List(), &client);
+        int total = 0;
+        for (int i = 0; i < 4; ++i) {
+            char text[64] = {};
+            LVCOLUMNA column = {};
+            column.mask = LVCF_TEXT;
+            column.pszText = text;
+            column.cchTextMax = sizeof text;
+            SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+            const int width = static_cast<int>(SendMessageA(List(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+            EXPECT_GE(width, SendMessageA(List(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)) + 12) << text;
+            total += width;
+        }
+        EXPECT_EQ(total, client.right) << "the columns fill the list";
+    });
+    const std::string after = FileAfter(FileOf("ABCD"), {
+        columnsFit, Rename(0, "Aa"), ShowPage(2),
         steps::Do([&] {
             RECT page = {}, unit = {0, 0, 1, 1};
             GetClientRect(Page(2), &page);
@@ -460,8 +461,10 @@ TEST_F(FoldersPage, PagesFitTheirScale) {
             SendMessageA(sheet, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
             GetWindowRect(sheet, &now);
             EXPECT_TRUE(EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+            SendMessageA(Page(kFolders), WM_DPICHANGED_AFTERPARENT, 0, 0);
         }),
-        Press(PSBTN_CANCEL)});
+        ShowPage(kFolders), columnsFit, Press(PSBTN_OK)});
+    EXPECT_EQ(after, Record("Aa", "C:\\A", true, false) + FileOf("BCD"));
 }
 
 }  // namespace
