@@ -72,15 +72,17 @@ void Tell(const std::wstring& line) {
         out = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     if (!out || out == INVALID_HANDLE_VALUE) return;
-    const std::wstring text = L"\r\n" + line + L"\r\n";
+    const std::wstring text = line + L"\r\n";
     if (GetConsoleMode(out, &mode)) {
-        WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+        // A new line first: the console's prompt came back when the program started.
+        const std::wstring shown = L"\r\n" + text;
+        WriteConsoleW(out, shown.c_str(), static_cast<DWORD>(shown.size()), &written, nullptr);
         return;
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str() + 2, static_cast<int>(text.size() - 2), nullptr, 0,
-                                         nullptr, nullptr);
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str() + 2, static_cast<int>(text.size() - 2), &utf8[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, &utf8[0], size, nullptr, nullptr);
     WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 

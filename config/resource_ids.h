@@ -39,7 +39,6 @@
 #define IDS_EXPORT_TITLE 161
 #define IDS_IMPORT_TITLE 162
 #define IDS_IMPORT_CAPTION 163     // "Wayleap - Import"
-#define IDS_EXPORT_CAPTION 164     // "Wayleap - Export"
 #define IDS_IMPORT_QUESTION 165    // %1 the file, %2 how many folders it holds
 #define IDS_IMPORT_UNREADABLE 166
 #define IDS_IMPORT_TOO_LARGE 167

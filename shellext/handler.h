@@ -82,7 +82,6 @@ public:
     const std::string& ListBytes() const { return listBytes_; }
     void FoldersSaved(std::string bytes);  // the bytes the save wrote
     LoadStatus FolderListStatus() const { return loadStatus_; }
-    const std::vector<EntryPlace>& Places() const { return places_; }
 
 private:
     bool Active() const { return instanceNumber_ == 1; }

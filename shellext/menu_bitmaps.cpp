@@ -5,6 +5,7 @@
 #include "core/menu_pictures.h"
 #include "shellext/module.h"
 #include "shellext/resource_ids.h"
+#include "win/dpi.h"
 
 namespace wayleap::shellext {
 namespace {
@@ -63,20 +64,18 @@ void DeleteMenuBitmapLock() { DeleteCriticalSection(&g_lock); }
 SIZE MenuCheckSize() {
     // Looked up by name: Windows 10 1607 and later have them.
     using ForDpi = int(WINAPI*)(int, UINT);
-    using DpiOfWindow = UINT(WINAPI*)(HWND);
     using ThreadContext = HANDLE(WINAPI*)();
     using Awareness = int(WINAPI*)(HANDLE);
     constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
     HMODULE user = GetModuleHandleA("user32.dll");
     const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
-    const auto dpiOf = reinterpret_cast<DpiOfWindow>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
     const auto context =
         reinterpret_cast<ThreadContext>(reinterpret_cast<void*>(GetProcAddress(user, "GetThreadDpiAwarenessContext")));
     const auto awareness = reinterpret_cast<Awareness>(
         reinterpret_cast<void*>(GetProcAddress(user, "GetAwarenessFromDpiAwarenessContext")));
-    HWND window = GetForegroundWindow();
-    if (forDpi && dpiOf && context && awareness && window && awareness(context()) == kPerMonitorAware) {
-        if (const UINT dpi = dpiOf(window)) return {forDpi(SM_CXMENUCHECK, dpi), forDpi(SM_CYMENUCHECK, dpi)};
+    if (forDpi && context && awareness && awareness(context()) == kPerMonitorAware) {
+        const UINT dpi = WindowDpi(GetForegroundWindow());
+        return {forDpi(SM_CXMENUCHECK, static_cast<int>(dpi)), forDpi(SM_CYMENUCHECK, static_cast<int>(dpi))};
     }
     return {GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENUCHECK)};
 }
